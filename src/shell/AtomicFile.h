@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+#include <sys/types.h>
+
+namespace orvella {
+
+// Replaces (or creates) a file so that a crash, a kill or a full disk at any
+// moment leaves either the old content or the new one: the bytes go to a
+// temporary file in the same folder, are flushed to disk, and the temporary
+// file is renamed over the target. An existing file keeps its permission
+// bits; a new one gets newFileMode. Throws std::system_error on failure,
+// leaving the target untouched.
+void replaceFileAtomically(const std::filesystem::path& target, std::string_view content,
+                           mode_t newFileMode = 0644);
+
+} // namespace orvella
