@@ -1,0 +1,50 @@
+// Verbs over the file kinds, the image key and the thumbnail maker.
+#include "files/FileIdentity.h"
+#include "files/FileKinds.h"
+#include "files/PreviewCache.h"
+#include "files/Thumbnail.h"
+#include "tool/ToolVerbs.h"
+
+#include <cstdio>
+
+namespace orvella::tool {
+
+namespace {
+
+const std::string& onlyArgument(const std::vector<std::string>& args) {
+    if (args.size() != 1)
+        throw UsageError("one file expected");
+    return args[0];
+}
+
+int printMd5(const std::vector<std::string>& args) {
+    std::printf("%s\n", FileMD5(onlyArgument(args)).c_str());
+    return 0;
+}
+
+int printKind(const std::vector<std::string>& args) {
+    const std::string& file = onlyArgument(args);
+    bool catalogue = IsCatalogueFile(file, PictureDecoderList());
+    std::printf("%s %s\n", FileKindName(file).c_str(), catalogue ? "catalogue" : "not-catalogue");
+    return 0;
+}
+
+int writeThumbnail(const std::vector<std::string>& args) {
+    if (args.size() != 2)
+        throw UsageError("a file and an output file expected");
+    std::optional<QImage> thumbnail = MakeThumbnail(args[0], kPreviewSize);
+    if (!thumbnail) {
+        std::fprintf(stderr, "no thumbnail\n");
+        return 1;
+    }
+    WriteBitmapFile(args[1], *thumbnail);
+    return 0;
+}
+
+ToolVerbRegistration md5Verb{{"md5", "FILE", printMd5}};
+ToolVerbRegistration kindVerb{{"kind", "FILE", printKind}};
+ToolVerbRegistration thumbVerb{{"thumb", "FILE OUT", writeThumbnail}};
+
+} // namespace
+
+} // namespace orvella::tool
