@@ -3,7 +3,6 @@
 #include "shell/TextUtil.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <stdexcept>
 
 namespace orvella {
@@ -12,7 +11,7 @@ namespace {
 
 struct KindEntry {
     const char* name;
-    std::initializer_list<const char*> extensions;
+    std::vector<const char*> extensions;
 };
 
 // The kinds are disjoint; FileKindName reports the first that matches.
@@ -34,7 +33,7 @@ const std::vector<KindEntry>& kindTable() {
     return table;
 }
 
-bool hasExtension(std::string_view path, std::initializer_list<const char*> extensions) {
+bool hasExtension(std::string_view path, const std::vector<const char*>& extensions) {
     std::string extension = toUpperAscii(FileExtension(path));
     return std::any_of(extensions.begin(), extensions.end(),
                        [&](const char* candidate) { return extension == candidate; });
