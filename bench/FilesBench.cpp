@@ -89,7 +89,8 @@ double timePeerThumbnail(const std::string& file) {
     Clock::time_point start = Clock::now();
     std::string pnm = runCapturing({"djpeg", "-scale", "1/8", "-dct", "fast", "-pnm", file});
     QImage decoded;
-    if (!decoded.loadFromData(QByteArray::fromRawData(pnm.data(), static_cast<qsizetype>(pnm.size())), "PPM"))
+    if (!decoded.loadFromData(
+            QByteArray::fromRawData(pnm.data(), static_cast<qsizetype>(pnm.size())), "PPM"))
         throw std::runtime_error("djpeg gave no picture for " + file);
     orvella::FitIntoSquare(decoded, 96);
     return secondsSince(start);
@@ -134,19 +135,23 @@ int main(int argc, char** argv) {
         timeOurHashing(files); // bring every file into the page cache first
         // md5sum hashes the whole list in one run, so both sides do.
         Pair hashing = bestOf(
-            rounds, 1, [&](size_t) { return timeOurHashing(files); }, [&](size_t) { return timePeerHashing(files); });
+            rounds, 1, [&](size_t) { return timeOurHashing(files); },
+            [&](size_t) { return timePeerHashing(files); });
         Pair thumbnails = bestOf(
             rounds, files.size(), [&](size_t i) { return timeOurThumbnail(files[i]); },
             [&](size_t i) { return timePeerThumbnail(files[i]); });
         std::printf("files: %zu, %.1f MB\n", files.size(), megabytes);
-        std::printf("hashing     FileMD5 %.3f s (%.0f MB/s)   md5sum %.3f s (%.0f MB/s)   throughput ratio %.2f "
+        std::printf("hashing     FileMD5 %.3f s (%.0f MB/s)   md5sum %.3f s (%.0f MB/s)   "
+                    "throughput ratio %.2f "
                     "(target >= 0.95)\n",
                     hashing.ours, megabytes / hashing.ours, hashing.peer, megabytes / hashing.peer,
                     hashing.peer / hashing.ours);
-        std::printf("thumbnails  MakeThumbnail %.1f ms/file   djpeg+fit %.1f ms/file   time ratio %.2f "
-                    "(target <= 1.10)\n",
-                    1000 * thumbnails.ours / static_cast<double>(files.size()),
-                    1000 * thumbnails.peer / static_cast<double>(files.size()), thumbnails.ours / thumbnails.peer);
+        std::printf(
+            "thumbnails  MakeThumbnail %.1f ms/file   djpeg+fit %.1f ms/file   time ratio %.2f "
+            "(target <= 1.10)\n",
+            1000 * thumbnails.ours / static_cast<double>(files.size()),
+            1000 * thumbnails.peer / static_cast<double>(files.size()),
+            thumbnails.ours / thumbnails.peer);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "orvella-bench-files: %s\n", error.what());
         return 1;

@@ -4,7 +4,9 @@ namespace orvella {
 
 namespace {
 
-bool isSeparator(char c, const CharSet& separators) { return separators.test(static_cast<unsigned char>(c)); }
+bool isSeparator(char c, const CharSet& separators) {
+    return separators.test(static_cast<unsigned char>(c));
+}
 
 // Calls visit(begin, end) for each word in turn until it returns false.
 template <typename Visit>
@@ -44,7 +46,8 @@ const CharSet& KeywordSeparators() {
 
 int WordCount(std::string_view text, const CharSet& separators) {
     int count = 0;
-    forEachWord(text, separators, [&](std::string_view) { ++count;
+    forEachWord(text, separators, [&](std::string_view) {
+        ++count;
         return true;
     });
     return count;

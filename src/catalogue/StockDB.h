@@ -105,7 +105,8 @@ public:
     std::string GetStockName(int32_t stockId);
     int32_t GetStockId(const std::string& name);
     bool IsStockEnabled(int32_t stockId);
-    void AddStock(const std::string& name, const std::string& url, bool ftpEnabled, const std::string& ftpHost);
+    void AddStock(const std::string& name, const std::string& url, bool ftpEnabled,
+                  const std::string& ftpHost);
     void DeleteStock(int32_t stockId);
     void SetStockEnabled(int32_t stockId, bool enabled);
     void SetStockFtpLogin(int32_t stockId, const std::string& login, const std::string& password);
@@ -137,7 +138,8 @@ public:
     void LoadCategoryTree(CategoryTreeSink& tree, bool expand);
     CategoryTreeSink::Node AddCategoryNode(const std::string& categoryId, const std::string& name,
                                            CategoryTreeSink& tree, const std::string& parentId);
-    CategoryTreeSink::Node FindCategoryNode(const std::string& categoryId, const CategoryTreeSink& tree) const;
+    CategoryTreeSink::Node FindCategoryNode(const std::string& categoryId,
+                                            const CategoryTreeSink& tree) const;
     TKeywords GetCategoryKeywords(const std::string& categoryId);
     TKeywords GetImageCategoryKeywords(const std::string& key);
     bool AddKeywordToCategory(const std::string& categoryId, const std::string& keywordId);
@@ -154,8 +156,10 @@ public:
     void AttachRelease(const std::string& key, const TMR& release);
     void DetachRelease(const std::string& key, const TMR& release);
     void DeleteRelease(const std::string& releaseId);
-    std::string StoreExifValue(const std::string& key, const std::string& tagName, const std::string& value);
-    std::string StoreIptcValue(const std::string& key, const std::string& datasetName, const std::string& value);
+    std::string StoreExifValue(const std::string& key, const std::string& tagName,
+                               const std::string& value);
+    std::string StoreIptcValue(const std::string& key, const std::string& datasetName,
+                               const std::string& value);
 
 private:
     // The shared query opened on a select; gives its row count.
@@ -167,8 +171,9 @@ private:
     TKeywords keywordColumn(const std::string& sql);
     void renumberKeywords(const std::function<std::string(int, const std::string&)>& statementFor);
     void moveKeyword(const std::string& key, const std::string& keywordId, bool up);
-    CategoryTreeSink::Node addCategoryNodeOnce(const std::string& categoryId, const std::string& name,
-                                               CategoryTreeSink& tree, const std::string& parentId,
+    CategoryTreeSink::Node addCategoryNodeOnce(const std::string& categoryId,
+                                               const std::string& name, CategoryTreeSink& tree,
+                                               const std::string& parentId,
                                                std::set<std::string>& added);
     struct MetadataTables;
     std::string storeMetadataValue(const MetadataTables& tables, const std::string& key,

@@ -24,7 +24,8 @@ bool TStockDBObject::imageExists(const std::string& key) {
 // the user.
 void TStockDBObject::tellUnknownImage(const std::string& key) {
     logAlways("Attempt to update a state for unavaliable image... MD5 = " + key);
-    prompts().showMessage("Please find the image in the folder tree, system can't recognize an image");
+    prompts().showMessage(
+        "Please find the image in the folder tree, system can't recognize an image");
 }
 
 Prompts& TStockDBObject::prompts() const {
@@ -33,7 +34,9 @@ Prompts& TStockDBObject::prompts() const {
     return *prompts_;
 }
 
-bool TStockDBObject::optionOn(const char* name) const { return options_ && options_->GetOption(name).toBool(); }
+bool TStockDBObject::optionOn(const char* name) const {
+    return options_ && options_->GetOption(name).toBool();
+}
 
 uint8_t StateOrdinalOf(const std::string& stateId) {
     if (stateId.size() == 1 && stateId[0] >= '0' && stateId[0] <= '7')

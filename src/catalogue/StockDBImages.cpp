@@ -10,7 +10,9 @@
 namespace orvella {
 
 namespace {
-std::string stockNumber(int32_t stockId) { return std::to_string(stockId); }
+std::string stockNumber(int32_t stockId) {
+    return std::to_string(stockId);
+}
 } // namespace
 
 void TStockDBObject::AddImage(const THashData& file) {
@@ -18,10 +20,11 @@ void TStockDBObject::AddImage(const THashData& file) {
         return;
     // Names and folders are kept as found on disk: the file system tells
     // letter case apart, so a lower-cased path would name another file.
-    query_.SetSQL("insert into IMAGES (MD5, FileName, FilePath, ModifyDate, CreationDate, FileSize, ImgBits, "
-                  "ParentCopy) values (" +
-                  QuotedStr(file.MD5) + ", " + QuotedStr(file.FileName) + ", " + QuotedStr(file.FilePath) +
-                  ", :mdate, :cdate, " + std::to_string(file.FileSize) + ", 24, '')");
+    query_.SetSQL(
+        "insert into IMAGES (MD5, FileName, FilePath, ModifyDate, CreationDate, FileSize, ImgBits, "
+        "ParentCopy) values (" +
+        QuotedStr(file.MD5) + ", " + QuotedStr(file.FileName) + ", " + QuotedStr(file.FilePath) +
+        ", :mdate, :cdate, " + std::to_string(file.FileSize) + ", 24, '')");
     query_.ParamDateTime("cdate", file.CreationDate);
     query_.ParamDateTime("mdate", file.ModifyDate);
     query_.ExecSQL();
@@ -36,17 +39,20 @@ std::string TStockDBObject::GetImagePath(const std::string& key) {
 }
 
 void TStockDBObject::SetImageFileName(const std::string& key, const std::string& name) {
-    ExecuteStatement("update IMAGES set FileName = " + QuotedStr(name) + " where MD5 = " + QuotedStr(key));
+    ExecuteStatement("update IMAGES set FileName = " + QuotedStr(name) +
+                     " where MD5 = " + QuotedStr(key));
 }
 
 void TStockDBObject::SetImageFolder(const std::string& key, const std::string& folder) {
-    ExecuteStatement("update IMAGES set FilePath = " + QuotedStr(folder) + " where MD5 = " + QuotedStr(key));
+    ExecuteStatement("update IMAGES set FilePath = " + QuotedStr(folder) +
+                     " where MD5 = " + QuotedStr(key));
 }
 
 // The catalogue's triggers carry the image's states, keywords, categories,
 // releases and cached metadata along to the new key.
 void TStockDBObject::ChangeImageKey(const std::string& newKey, const std::string& oldKey) {
-    ExecuteStatement("update IMAGES set MD5 = " + QuotedStr(newKey) + " where MD5 = " + QuotedStr(oldKey));
+    ExecuteStatement("update IMAGES set MD5 = " + QuotedStr(newKey) +
+                     " where MD5 = " + QuotedStr(oldKey));
 }
 
 // Cached EXIF and IPTC values stay: the full scan replaces them tag by tag.
@@ -106,7 +112,8 @@ void TStockDBObject::GetStateSummary(std::vector<std::string>& lines, const std:
     rows.Open();
     for (; !rows.Eof(); rows.Next()) {
         int32_t stockId = static_cast<int32_t>(rows.FieldByName("STOCK_ID").AsInteger());
-        lines.push_back(GetStockName(stockId) + ": " + GetStateName(rows.FieldByName("STATE_ID").AsString()));
+        lines.push_back(GetStockName(stockId) + ": " +
+                        GetStateName(rows.FieldByName("STATE_ID").AsString()));
     }
 }
 
@@ -121,22 +128,26 @@ void TStockDBObject::SetState(int32_t stockId, const std::string& key, uint8_t o
         throw std::invalid_argument("a submission state ordinal runs from 1 to 8");
     std::string code = std::to_string(ordinal - 1);
     std::string stock = stockNumber(stockId);
-    if (openShared("select * from IMAGE_STOCK where MD5 =" + QuotedStr(key) + " and STOCK_ID = " + stock) > 0) {
-        ExecuteStatement("update IMAGE_STOCK set STATE_ID = " + QuotedStr(code) + " where MD5 =" + QuotedStr(key) +
-                         " and STOCK_ID = " + stock);
+    if (openShared("select * from IMAGE_STOCK where MD5 =" + QuotedStr(key) +
+                   " and STOCK_ID = " + stock) > 0) {
+        ExecuteStatement("update IMAGE_STOCK set STATE_ID = " + QuotedStr(code) +
+                         " where MD5 =" + QuotedStr(key) + " and STOCK_ID = " + stock);
     } else if (imageExists(key)) {
-        ExecuteStatement("insert into IMAGE_STOCK (MD5, STOCK_ID, STATE_ID)  values(" + QuotedStr(key) + ", " +
-                         stock + ", " + QuotedStr(code) + ")");
+        ExecuteStatement("insert into IMAGE_STOCK (MD5, STOCK_ID, STATE_ID)  values(" +
+                         QuotedStr(key) + ", " + stock + ", " + QuotedStr(code) + ")");
     } else {
         tellUnknownImage(key);
     }
 }
 
-void TStockDBObject::SetUploadComment(int32_t stockId, const std::string& key, const std::string& comment) {
+void TStockDBObject::SetUploadComment(int32_t stockId, const std::string& key,
+                                      const std::string& comment) {
     std::string stock = stockNumber(stockId);
-    if (openShared("select * from IMAGE_STOCK where MD5 = " + QuotedStr(key) + " and STOCK_ID = " + stock) == 0)
-        ExecuteStatement("insert into IMAGE_STOCK (MD5, STOCK_ID, STATE_ID, UPLOAD_COMMENT)  values(" +
-                         QuotedStr(key) + ", " + stock + ", 0, " + QuotedStr(comment) + ")");
+    if (openShared("select * from IMAGE_STOCK where MD5 = " + QuotedStr(key) +
+                   " and STOCK_ID = " + stock) == 0)
+        ExecuteStatement(
+            "insert into IMAGE_STOCK (MD5, STOCK_ID, STATE_ID, UPLOAD_COMMENT)  values(" +
+            QuotedStr(key) + ", " + stock + ", 0, " + QuotedStr(comment) + ")");
     else
         ExecuteStatement("update IMAGE_STOCK set UPLOAD_COMMENT = " + QuotedStr(comment) +
                          " where MD5 = " + QuotedStr(key) + " and STOCK_ID = " + stock);

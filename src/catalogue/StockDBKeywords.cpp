@@ -48,7 +48,8 @@ std::string orderedImageKeywordsSelect(const std::string& key) {
 } // namespace
 
 std::string TStockDBObject::FindKeywordId(const std::string& keyword) {
-    if (openShared("select * from KEYWORDS where KEYWORD = " + QuotedStr(TrimKeyword(keyword))) == 0)
+    if (openShared("select * from KEYWORDS where KEYWORD = " + QuotedStr(TrimKeyword(keyword))) ==
+        0)
         return "";
     return query_.FieldByName("KEYWORD_ID").AsString();
 }
@@ -59,7 +60,8 @@ std::string TStockDBObject::GetOrCreateKeyword(const std::string& keyword) {
     if (!id.empty())
         return id;
     id = NewId();
-    ExecuteStatement("insert into KEYWORDS(KEYWORD_ID, KEYWORD)  values(" + QuotedStr(id) + ", " + QuotedStr(text) + ")");
+    ExecuteStatement("insert into KEYWORDS(KEYWORD_ID, KEYWORD)  values(" + QuotedStr(id) + ", " +
+                     QuotedStr(text) + ")");
     return id;
 }
 
@@ -77,8 +79,9 @@ void TStockDBObject::AddKeywordToImage(const std::string& key, const std::string
         tellUnknownImage(key);
         return;
     }
-    ExecuteStatement("insert into IMAGE_KEYWORD (MD5, KEYWORD_ID, ORDER_ID) values(" + QuotedStr(key) + ", " +
-                     QuotedStr(keywordId) + ", " + std::to_string(last + 1) + ")");
+    ExecuteStatement("insert into IMAGE_KEYWORD (MD5, KEYWORD_ID, ORDER_ID) values(" +
+                     QuotedStr(key) + ", " + QuotedStr(keywordId) + ", " +
+                     std::to_string(last + 1) + ")");
     logGuarded("Keyword ID " + keywordId + " added to image " + key);
 }
 
@@ -98,17 +101,18 @@ std::string TStockDBObject::AddKeywordTextAndList(const std::string& text, const
 }
 
 void TStockDBObject::RemoveKeywordFromImage(const std::string& key, const std::string& keywordId) {
-    ExecuteStatement("delete from IMAGE_KEYWORD where MD5 = " + QuotedStr(key) + " and KEYWORD_ID = " +
-                     QuotedStr(keywordId));
+    ExecuteStatement("delete from IMAGE_KEYWORD where MD5 = " + QuotedStr(key) +
+                     " and KEYWORD_ID = " + QuotedStr(keywordId));
 }
 
 void TStockDBObject::DeleteKeyword(const std::string& keyword) {
     if (openShared("select * from KEYWORDS where KEYWORD = " + QuotedStr(keyword)) == 0)
         return;
     std::string id = query_.FieldByName("KEYWORD_ID").AsString();
-    for (const char* statement :
-         {"delete from RULE_KEY where KEYWORD_ID = ", "delete from CATEGORY_KEYWORD where KEYWORD_ID = ",
-          "delete from IMAGE_KEYWORD where KEYWORD_ID = ", "delete from KEYWORDS where KEYWORD_ID = "})
+    for (const char* statement : {"delete from RULE_KEY where KEYWORD_ID = ",
+                                  "delete from CATEGORY_KEYWORD where KEYWORD_ID = ",
+                                  "delete from IMAGE_KEYWORD where KEYWORD_ID = ",
+                                  "delete from KEYWORDS where KEYWORD_ID = "})
         ExecuteStatement(statement + QuotedStr(id));
 }
 
@@ -123,7 +127,8 @@ TKeywords TStockDBObject::keywordColumn(const std::string& sql) {
 TKeywords TStockDBObject::GetImageKeywords(const std::string& key) {
     if (optionOn("KeywordsAlphaSort"))
         SortImageKeywords(key);
-    return keywordColumn("select K.* from KEYWORDS K, IMAGE_KEYWORD C where K.KEYWORD_ID = C.KEYWORD_ID and  MD5 = " +
+    return keywordColumn("select K.* from KEYWORDS K, IMAGE_KEYWORD C where K.KEYWORD_ID = "
+                         "C.KEYWORD_ID and  MD5 = " +
                          QuotedStr(key) + " order by ORDER_ID");
 }
 
@@ -151,13 +156,15 @@ void TStockDBObject::moveKeyword(const std::string& key, const std::string& keyw
     if (found == rows.end())
         return; // not a keyword of this image
     size_t index = static_cast<size_t>(found - rows.begin());
-    size_t neighbourIndex = up ? (index == 0 ? 0 : index - 1) : std::min(index + 1, rows.size() - 1);
+    size_t neighbourIndex =
+        up ? (index == 0 ? 0 : index - 1) : std::min(index + 1, rows.size() - 1);
     const KeywordRow& neighbour = rows[neighbourIndex];
     int64_t own = found->order.AsInteger();
-    int64_t other = neighbour.order.IsNull() ? (up ? own + 1 : own - 1) : neighbour.order.AsInteger();
+    int64_t other =
+        neighbour.order.IsNull() ? (up ? own + 1 : own - 1) : neighbour.order.AsInteger();
     auto setOrder = [&](int64_t order, const std::string& id) {
-        ExecuteStatement("update IMAGE_KEYWORD set ORDER_ID = " + std::to_string(order) + " where MD5 = " +
-                         QuotedStr(key) + " and KEYWORD_ID = " + QuotedStr(id));
+        ExecuteStatement("update IMAGE_KEYWORD set ORDER_ID = " + std::to_string(order) +
+                         " where MD5 = " + QuotedStr(key) + " and KEYWORD_ID = " + QuotedStr(id));
     };
     std::string neighbourId = neighbour.keywordId;
     setOrder(other, keywordId);
@@ -174,7 +181,8 @@ void TStockDBObject::MoveKeywordDown(const std::string& key, const std::string& 
 
 // Numbers the rows of the shared query's result from 0, in their order, with
 // a query of its own while the result is walked.
-void TStockDBObject::renumberKeywords(const std::function<std::string(int, const std::string&)>& statementFor) {
+void TStockDBObject::renumberKeywords(
+    const std::function<std::string(int, const std::string&)>& statementFor) {
     TQuery renumber(connection_);
     int index = 0;
     for (const KeywordRow& row : keywordRows(query_)) {
@@ -187,8 +195,8 @@ void TStockDBObject::SortImageKeywords(const std::string& key) {
     openShared("select I.* from IMAGE_KEYWORD I, KEYWORDS K where MD5 = " + QuotedStr(key) +
                " and I.KEYWORD_ID = K.KEYWORD_ID order by K.KEYWORD");
     renumberKeywords([&](int index, const std::string& keywordId) {
-        return "update IMAGE_KEYWORD set ORDER_ID = " + std::to_string(index) + " where KEYWORD_ID = " +
-               QuotedStr(keywordId) + " and MD5 = " + QuotedStr(key);
+        return "update IMAGE_KEYWORD set ORDER_ID = " + std::to_string(index) +
+               " where KEYWORD_ID = " + QuotedStr(keywordId) + " and MD5 = " + QuotedStr(key);
     });
 }
 
@@ -197,8 +205,8 @@ void TStockDBObject::RepairKeywordOrder(const std::string& key) {
         return;
     openShared(orderedImageKeywordsSelect(key));
     renumberKeywords([&](int index, const std::string& keywordId) {
-        return "update IMAGE_KEYWORD set ORDER_ID = " + std::to_string(index) + " where MD5 = " + QuotedStr(key) +
-               " and KEYWORD_ID = " + QuotedStr(keywordId);
+        return "update IMAGE_KEYWORD set ORDER_ID = " + std::to_string(index) +
+               " where MD5 = " + QuotedStr(key) + " and KEYWORD_ID = " + QuotedStr(keywordId);
     });
 }
 

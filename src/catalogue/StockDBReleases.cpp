@@ -9,8 +9,9 @@ namespace orvella {
 
 std::string TStockDBObject::AddModelRelease(const std::string& file, const std::string& modelName) {
     std::string id = NewId();
-    query_.SetSQL("insert into MODEL_RELEASE (RELEASE_ID, FILENAME, MODEL_NAME, RELEASE_DATE) values (" +
-                  QuotedStr(id) + ", " + QuotedStr(file) + ", " + QuotedStr(modelName) + ", :rdate)");
+    query_.SetSQL(
+        "insert into MODEL_RELEASE (RELEASE_ID, FILENAME, MODEL_NAME, RELEASE_DATE) values (" +
+        QuotedStr(id) + ", " + QuotedStr(file) + ", " + QuotedStr(modelName) + ", :rdate)");
     query_.ParamDateTime("rdate", nowUtc());
     query_.ExecSQL();
     return id;
@@ -20,7 +21,8 @@ TModelReleases TStockDBObject::GetModelReleases() {
     openShared("select * from MODEL_RELEASE order by MODEL_NAME");
     TModelReleases releases;
     for (query_.First(); !query_.Eof(); query_.Next())
-        releases.push_back({query_.FieldByName("RELEASE_ID").AsString(), query_.FieldByName("FILENAME").AsString(),
+        releases.push_back({query_.FieldByName("RELEASE_ID").AsString(),
+                            query_.FieldByName("FILENAME").AsString(),
                             query_.FieldByName("MODEL_NAME").AsString()});
     return releases;
 }
@@ -39,8 +41,8 @@ void TStockDBObject::AttachRelease(const std::string& key, const TMR& release) {
         logGuarded("Image release already exists");
         return;
     }
-    ExecuteStatement("insert into IMAGE_RELEASE (MD5, RELEASE_ID)  values (" + QuotedStr(key) + ", " +
-                     QuotedStr(release.ReleaseId) + ")");
+    ExecuteStatement("insert into IMAGE_RELEASE (MD5, RELEASE_ID)  values (" + QuotedStr(key) +
+                     ", " + QuotedStr(release.ReleaseId) + ")");
     logGuarded("New release added. ID " + release.ReleaseId);
 }
 
@@ -66,7 +68,8 @@ struct TStockDBObject::MetadataTables {
 };
 
 std::string TStockDBObject::storeMetadataValue(const MetadataTables& tables, const std::string& key,
-                                               const std::string& tagName, const std::string& value) {
+                                               const std::string& tagName,
+                                               const std::string& value) {
     std::string tagId;
     if (openShared(tables.findTag + QuotedStr(toLowerAscii(tagName))) > 0) {
         tagId = query_.FieldByName(tables.idColumn).AsString();
@@ -74,24 +77,25 @@ std::string TStockDBObject::storeMetadataValue(const MetadataTables& tables, con
         tagId = NewId();
         ExecuteStatement(tables.insertTag + QuotedStr(tagId) + ", " + QuotedStr(tagName) + ")");
     }
-    std::string valueRows = std::string(tables.valueTable) + " where MD5 = " + QuotedStr(key) + tables.valueFilter +
-                            QuotedStr(tagId);
+    std::string valueRows = std::string(tables.valueTable) + " where MD5 = " + QuotedStr(key) +
+                            tables.valueFilter + QuotedStr(tagId);
     if (openShared("select * from " + valueRows) > 0)
         ExecuteStatement("delete from " + valueRows);
     std::string id = NewId();
-    ExecuteStatement(tables.insertValue + QuotedStr(id) + ", " + QuotedStr(tagId) + ", " + QuotedStr(key) + ", " +
-                     QuotedStr(value) + ")");
+    ExecuteStatement(tables.insertValue + QuotedStr(id) + ", " + QuotedStr(tagId) + ", " +
+                     QuotedStr(key) + ", " + QuotedStr(value) + ")");
     return id;
 }
 
 std::string TStockDBObject::StoreExifValue(const std::string& key, const std::string& tagName,
                                            const std::string& value) {
-    static const MetadataTables exif{"select * from EXIFTAG where TAG_NAME = ",
-                                     "EXIFTAG_ID",
-                                     "insert into EXIFTAG (EXIFTAG_ID, TAG_NAME)  values(",
-                                     " and EXIFTAG_ID =",
-                                     "EXIF",
-                                     "insert into EXIF (EXIF_ID, EXIFTAG_ID, MD5, AVALUE)  values("};
+    static const MetadataTables exif{
+        "select * from EXIFTAG where TAG_NAME = ",
+        "EXIFTAG_ID",
+        "insert into EXIFTAG (EXIFTAG_ID, TAG_NAME)  values(",
+        " and EXIFTAG_ID =",
+        "EXIF",
+        "insert into EXIF (EXIF_ID, EXIFTAG_ID, MD5, AVALUE)  values("};
     return storeMetadataValue(exif, key, tagName, value);
 }
 

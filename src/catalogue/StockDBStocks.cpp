@@ -24,7 +24,9 @@ TStock stockOfRow(const TQuery& row) {
     return stock;
 }
 
-std::string whereStock(int32_t stockId) { return " where STOCK_ID = " + std::to_string(stockId); }
+std::string whereStock(int32_t stockId) {
+    return " where STOCK_ID = " + std::to_string(stockId);
+}
 
 } // namespace
 
@@ -36,8 +38,8 @@ TStockList TStockDBObject::GetStocks(bool enabledOnly) {
     for (query_.First(); !query_.Eof(); query_.Next())
         stocks.push_back(stockOfRow(query_));
     for (const TStock& stock : stocks)
-        logGuarded("Stock " + stock.Name + (stock.Enabled ? " enabled" : " disabled") + ", stock ID " +
-                   std::to_string(stock.StockId));
+        logGuarded("Stock " + stock.Name + (stock.Enabled ? " enabled" : " disabled") +
+                   ", stock ID " + std::to_string(stock.StockId));
     return stocks;
 }
 
@@ -67,8 +69,9 @@ void TStockDBObject::AddStock(const std::string& name, const std::string& url, b
         MoveToRow(query_, rows - 1);
         id = query_.FieldByName("STOCK_ID").AsInteger() + 1;
     }
-    query_.SetSQL("insert into STOCK (STOCK_ID, STOCKNAME, URL, FTPURL, FTPENABLED) values (" + std::to_string(id) +
-                  ", " + QuotedStr(name) + ", " + QuotedStr(url) + ", " + QuotedStr(ftpHost) + ", :ENB)");
+    query_.SetSQL("insert into STOCK (STOCK_ID, STOCKNAME, URL, FTPURL, FTPENABLED) values (" +
+                  std::to_string(id) + ", " + QuotedStr(name) + ", " + QuotedStr(url) + ", " +
+                  QuotedStr(ftpHost) + ", :ENB)");
     query_.ParamBoolean("ENB", ftpEnabled);
     query_.ExecSQL();
 }
@@ -84,13 +87,16 @@ void TStockDBObject::SetStockEnabled(int32_t stockId, bool enabled) {
     query_.ExecSQL();
 }
 
-void TStockDBObject::SetStockFtpLogin(int32_t stockId, const std::string& login, const std::string& password) {
+void TStockDBObject::SetStockFtpLogin(int32_t stockId, const std::string& login,
+                                      const std::string& password) {
     ExecuteStatement("update STOCK set LOGIN = " + QuotedStr(login) + " " + whereStock(stockId));
     ExecuteStatement("update STOCK set PASSWRD = " + QuotedStr(password) + whereStock(stockId));
 }
 
-void TStockDBObject::SetStockWebLogin(int32_t stockId, const std::string& login, const std::string& password) {
-    ExecuteStatement("update STOCK set HTTPLOGIN = " + QuotedStr(login) + " " + whereStock(stockId));
+void TStockDBObject::SetStockWebLogin(int32_t stockId, const std::string& login,
+                                      const std::string& password) {
+    ExecuteStatement("update STOCK set HTTPLOGIN = " + QuotedStr(login) + " " +
+                     whereStock(stockId));
     ExecuteStatement("update STOCK set HTTPUPLOAD = " + QuotedStr(password) + whereStock(stockId));
 }
 

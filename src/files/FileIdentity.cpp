@@ -65,7 +65,8 @@ void digestFile(int fd, off_t size, EVP_MD_CTX* context, const std::filesystem::
     std::vector<unsigned char> block(kReadBlock);
     off_t done = 0;
     while (done < size) {
-        size_t wanted = static_cast<size_t>(std::min<off_t>(size - done, static_cast<off_t>(block.size())));
+        size_t wanted =
+            static_cast<size_t>(std::min<off_t>(size - done, static_cast<off_t>(block.size())));
         ssize_t got = ::read(fd, block.data(), wanted);
         if (got < 0 && errno == EINTR)
             continue;

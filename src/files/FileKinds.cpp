@@ -17,8 +17,9 @@ struct KindEntry {
 // The kinds are disjoint; FileKindName reports the first that matches.
 const std::vector<KindEntry>& kindTable() {
     static const std::vector<KindEntry> table = {
-        {"RAW", {".CRW", ".CR2", ".RAF", ".ARW", ".BAY", ".KDC", ".DCR", ".DIR", ".DNG", ".MRW",
-                 ".NEF", ".PEF", ".PTF", ".SRF", ".ERF", ".X3F", ".ORF", ".ORW"}},
+        {"RAW",
+         {".CRW", ".CR2", ".RAF", ".ARW", ".BAY", ".KDC", ".DCR", ".DIR", ".DNG", ".MRW", ".NEF",
+          ".PEF", ".PTF", ".SRF", ".ERF", ".X3F", ".ORF", ".ORW"}},
         {"JPEG", {".JPG", ".JPEG", ".JFIF"}},
         {"BMP", {".BMP", ".DIB"}},
         {"PostScript", {".EPS", ".PS"}},
@@ -46,7 +47,9 @@ const KindEntry& kind(const char* name) {
     throw std::logic_error("unknown file kind");
 }
 
-bool isOfKind(std::string_view path, const char* name) { return hasExtension(path, kind(name).extensions); }
+bool isOfKind(std::string_view path, const char* name) {
+    return hasExtension(path, kind(name).extensions);
+}
 
 } // namespace
 
@@ -57,17 +60,39 @@ std::string FileExtension(std::string_view path) {
     return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
 }
 
-bool IsRawFile(std::string_view path) { return isOfKind(path, "RAW"); }
-bool IsJpegFile(std::string_view path) { return isOfKind(path, "JPEG"); }
-bool IsBitmapFile(std::string_view path) { return isOfKind(path, "BMP"); }
-bool IsPostScriptFile(std::string_view path) { return isOfKind(path, "PostScript"); }
-bool IsPhotoshopFile(std::string_view path) { return isOfKind(path, "Photoshop"); }
-bool IsPngFile(std::string_view path) { return isOfKind(path, "PNG"); }
-bool IsGifFile(std::string_view path) { return isOfKind(path, "GIF"); }
-bool IsZipFile(std::string_view path) { return isOfKind(path, "ZIP"); }
-bool IsIllustratorFile(std::string_view path) { return isOfKind(path, "Illustrator"); }
-bool IsSvgFile(std::string_view path) { return isOfKind(path, "SVG"); }
-bool IsTiffFile(std::string_view path) { return isOfKind(path, "TIFF"); }
+bool IsRawFile(std::string_view path) {
+    return isOfKind(path, "RAW");
+}
+bool IsJpegFile(std::string_view path) {
+    return isOfKind(path, "JPEG");
+}
+bool IsBitmapFile(std::string_view path) {
+    return isOfKind(path, "BMP");
+}
+bool IsPostScriptFile(std::string_view path) {
+    return isOfKind(path, "PostScript");
+}
+bool IsPhotoshopFile(std::string_view path) {
+    return isOfKind(path, "Photoshop");
+}
+bool IsPngFile(std::string_view path) {
+    return isOfKind(path, "PNG");
+}
+bool IsGifFile(std::string_view path) {
+    return isOfKind(path, "GIF");
+}
+bool IsZipFile(std::string_view path) {
+    return isOfKind(path, "ZIP");
+}
+bool IsIllustratorFile(std::string_view path) {
+    return isOfKind(path, "Illustrator");
+}
+bool IsSvgFile(std::string_view path) {
+    return isOfKind(path, "SVG");
+}
+bool IsTiffFile(std::string_view path) {
+    return isOfKind(path, "TIFF");
+}
 
 std::string FileKindName(std::string_view path) {
     for (const KindEntry& entry : kindTable())
@@ -78,9 +103,10 @@ std::string FileKindName(std::string_view path) {
 
 const std::vector<std::string>& PictureDecoderList() {
     static const std::vector<std::string> list = {
-        "bmp", "ico", "wmf", "emf", "jfif", "jpg", "jpe", "jpeg", "rle", "dib", "win", "vst", "vda",
-        "tga", "icb", "tiff", "tif", "fax", "eps", "pcx", "pcc", "scr", "rpf", "rla", "sgi", "rgba",
-        "rgb", "bw", "psd", "pdd", "ppm", "pgm", "pbm", "cel", "pic", "pcd", "cut", "psp", "png"};
+        "bmp", "ico", "wmf", "emf", "jfif", "jpg",  "jpe", "jpeg", "rle", "dib",
+        "win", "vst", "vda", "tga", "icb",  "tiff", "tif", "fax",  "eps", "pcx",
+        "pcc", "scr", "rpf", "rla", "sgi",  "rgba", "rgb", "bw",   "psd", "pdd",
+        "ppm", "pgm", "pbm", "cel", "pic",  "pcd",  "cut", "psp",  "png"};
     return list;
 }
 
@@ -89,7 +115,8 @@ bool IsCatalogueFile(std::string_view path, const std::vector<std::string>& deco
     if (extension.empty())
         return false;
     std::string bare = toUpperAscii(extension.substr(1));
-    static const char* const alwaysListed[] = {"JPG", "JPEG", "TIF", "TIFF", "EPS", "ZIP", "AI", "SVG"};
+    static const char* const alwaysListed[] = {"JPG", "JPEG", "TIF", "TIFF",
+                                               "EPS", "ZIP",  "AI",  "SVG"};
     for (const char* listed : alwaysListed)
         if (bare == listed)
             return true;

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace orvella {
 
@@ -88,7 +88,8 @@ void chooseOutput(DecodeJob& job) {
     bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX; // BGRX is QImage's RGB32 in memory
     jpeg_calc_output_dimensions(&info);
-    if (static_cast<int>(info.output_width) < job.size || static_cast<int>(info.output_height) < job.size) {
+    if (static_cast<int>(info.output_width) < job.size ||
+        static_cast<int>(info.output_height) < job.size) {
         info.scale_denom = 1;
         jpeg_calc_output_dimensions(&info);
     }
@@ -100,7 +101,8 @@ void readRows(DecodeJob& job) {
     if (cmyk)
         job.cmykRow.resize(static_cast<size_t>(info.output_width) * 4);
     while (info.output_scanline < info.output_height) {
-        auto* line = reinterpret_cast<QRgb*>(job.picture.scanLine(static_cast<int>(info.output_scanline)));
+        auto* line =
+            reinterpret_cast<QRgb*>(job.picture.scanLine(static_cast<int>(info.output_scanline)));
         JSAMPROW row = cmyk ? job.cmykRow.data() : reinterpret_cast<JSAMPROW>(line);
         if (jpeg_read_scanlines(&info, &row, 1) != 1)
             jumpOut(reinterpret_cast<j_common_ptr>(&info));

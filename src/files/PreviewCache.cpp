@@ -17,7 +17,8 @@ void putLittleEndian(std::string& out, uint32_t value, int bytes) {
 
 } // namespace
 
-std::filesystem::path PreviewCacheFile(const std::filesystem::path& cacheFolder, const std::string& imageKey) {
+std::filesystem::path PreviewCacheFile(const std::filesystem::path& cacheFolder,
+                                       const std::string& imageKey) {
     return cacheFolder / imageKey;
 }
 
@@ -67,12 +68,14 @@ std::optional<QImage> ReadPreviewFile(const std::filesystem::path& file) {
     return picture;
 }
 
-std::optional<QImage> LoadOrMakePreview(const std::filesystem::path& cacheFolder, const std::string& imageKey,
+std::optional<QImage> LoadOrMakePreview(const std::filesystem::path& cacheFolder,
+                                        const std::string& imageKey,
                                         const std::filesystem::path& file, bool jpegPreview) {
     std::filesystem::path cached = PreviewCacheFile(cacheFolder, imageKey);
     if (std::optional<QImage> picture = ReadPreviewFile(cached))
         return picture;
-    std::optional<QImage> thumbnail = MakeThumbnail(file, kPreviewSize, ThumbnailOptions{jpegPreview});
+    std::optional<QImage> thumbnail =
+        MakeThumbnail(file, kPreviewSize, ThumbnailOptions{jpegPreview});
     if (!thumbnail)
         return std::nullopt;
     try {

@@ -87,11 +87,13 @@ PsdHeader readHeader(BigEndianReader& in) {
 
 // The embedded thumbnail resource: a JPEG stream after a 28-byte header.
 // The older of the two stores its colours as BGR.
-std::optional<QImage> thumbnailResource(const std::vector<unsigned char>& data, bool bgr, int size) {
+std::optional<QImage> thumbnailResource(const std::vector<unsigned char>& data, bool bgr,
+                                        int size) {
     constexpr size_t kHeader = 28;
     if (data.size() <= kHeader || data[3] != 1) // format 1: JPEG
         return std::nullopt;
-    std::optional<QImage> picture = DecodeJpegForThumbnail(data.data() + kHeader, data.size() - kHeader, size);
+    std::optional<QImage> picture =
+        DecodeJpegForThumbnail(data.data() + kHeader, data.size() - kHeader, size);
     if (picture && bgr)
         picture = picture->rgbSwapped();
     return picture;
@@ -108,7 +110,8 @@ std::optional<QImage> findThumbnail(BigEndianReader& in, uint32_t sectionLength,
         uint16_t id = in.u16();
         uint8_t nameLength = 0;
         in.read(&nameLength, 1);
-        in.skip(nameLength + ((nameLength + 1) % 2)); // the name with its length byte is padded to even
+        in.skip(nameLength +
+                ((nameLength + 1) % 2)); // the name with its length byte is padded to even
         uint32_t length = in.u32();
         if (in.position() + length > end)
             throw PsdFormatError();
@@ -139,7 +142,8 @@ void unpackBits(const std::vector<unsigned char>& packed, std::vector<unsigned c
             size_t count = std::min<size_t>(static_cast<size_t>(n) + 1, row.size() - out);
             if (in + count > packed.size())
                 throw PsdFormatError();
-            std::copy_n(packed.begin() + static_cast<long>(in), count, row.begin() + static_cast<long>(out));
+            std::copy_n(packed.begin() + static_cast<long>(in), count,
+                        row.begin() + static_cast<long>(out));
             in += static_cast<size_t>(n) + 1;
             out += count;
         } else if (n != -128) {
@@ -154,9 +158,12 @@ void unpackBits(const std::vector<unsigned char>& packed, std::vector<unsigned c
 
 unsigned char sampleAt(const std::vector<unsigned char>& row, uint32_t x, uint16_t depth) {
     switch (depth) {
-    case 1: return (row[x / 8] >> (7 - x % 8)) & 1 ? 0 : 255; // a set bit is black
-    case 16: return row[size_t{x} * 2];                        // the high byte
-    default: return row[x];
+    case 1:
+        return (row[x / 8] >> (7 - x % 8)) & 1 ? 0 : 255; // a set bit is black
+    case 16:
+        return row[size_t{x} * 2]; // the high byte
+    default:
+        return row[x];
     }
 }
 
@@ -174,14 +181,17 @@ Composite readComposite(BigEndianReader& in, const PsdHeader& header, int size) 
     if (compression > 1)
         throw PsdFormatError(); // zip-compressed composites are not read
     size_t rowBytes = (size_t{header.width} * header.depth + 7) / 8;
-    uint16_t wanted = std::min<uint16_t>(header.channels, header.mode == CMYK ? 4 : header.mode == RGB ? 3 : 1);
+    uint16_t wanted = std::min<uint16_t>(header.channels, header.mode == CMYK  ? 4
+                                                          : header.mode == RGB ? 3
+                                                                               : 1);
     std::vector<uint16_t> packedLengths;
     if (compression == 1)
         for (uint64_t i = 0; i < uint64_t{header.channels} * header.height; ++i)
             packedLengths.push_back(in.u16());
     std::vector<unsigned char> row(rowBytes);
     for (uint16_t channel = 0; channel < wanted; ++channel) {
-        std::vector<unsigned char>& plane = composite.planes.emplace_back(size_t{composite.width} * composite.height);
+        std::vector<unsigned char>& plane =
+            composite.planes.emplace_back(size_t{composite.width} * composite.height);
         for (uint32_t y = 0; y < header.height; ++y) {
             if (compression == 1)
                 unpackBits(in.bytes(packedLengths[size_t{channel} * header.height + y]), row);
@@ -197,8 +207,10 @@ Composite readComposite(BigEndianReader& in, const PsdHeader& header, int size) 
     return composite;
 }
 
-QImage toImage(const Composite& composite, const PsdHeader& header, const std::vector<unsigned char>& palette) {
-    QImage picture(static_cast<int>(composite.width), static_cast<int>(composite.height), QImage::Format_RGB32);
+QImage toImage(const Composite& composite, const PsdHeader& header,
+               const std::vector<unsigned char>& palette) {
+    QImage picture(static_cast<int>(composite.width), static_cast<int>(composite.height),
+                   QImage::Format_RGB32);
     if (picture.isNull())
         throw PsdFormatError();
     const auto& p = composite.planes;
@@ -209,7 +221,8 @@ QImage toImage(const Composite& composite, const PsdHeader& header, const std::v
             if (header.mode == RGB && p.size() == 3)
                 line[x] = qRgb(p[0][i], p[1][i], p[2][i]);
             else if (header.mode == CMYK && p.size() == 4) // stored inverted: 255 is no ink
-                line[x] = qRgb(p[0][i] * p[3][i] / 255, p[1][i] * p[3][i] / 255, p[2][i] * p[3][i] / 255);
+                line[x] =
+                    qRgb(p[0][i] * p[3][i] / 255, p[1][i] * p[3][i] / 255, p[2][i] * p[3][i] / 255);
             else if (header.mode == Indexed && palette.size() >= 768)
                 line[x] = qRgb(palette[p[0][i]], palette[256 + p[0][i]], palette[512 + p[0][i]]);
             else

@@ -28,8 +28,8 @@ void limitReaderAllocations() {
 // Extensions of the decoder list that name a format Qt knows by another name.
 std::string qtFormatFor(const std::string& extension) {
     static const std::map<std::string, std::string> aliases = {
-        {"dib", "bmp"}, {"rle", "bmp"}, {"icb", "tga"}, {"vst", "tga"},  {"vda", "tga"},
-        {"win", "tga"}, {"tif", "tiff"}, {"fax", "tiff"},
+        {"dib", "bmp"}, {"rle", "bmp"}, {"icb", "tga"},  {"vst", "tga"},
+        {"vda", "tga"}, {"win", "tga"}, {"tif", "tiff"}, {"fax", "tiff"},
     };
     auto alias = aliases.find(extension);
     return alias == aliases.end() ? extension : alias->second;
@@ -49,7 +49,8 @@ std::optional<QImage> readWithQt(const std::filesystem::path& file, const std::s
     QImageReader reader(QString::fromStdString(file.string()), QByteArray::fromStdString(format));
     reader.setDecideFormatFromContent(false);
     QSize size = reader.size();
-    if (size.isValid() && static_cast<unsigned long long>(size.width()) * size.height() > kMaxPicturePixels)
+    if (size.isValid() &&
+        static_cast<unsigned long long>(size.width()) * size.height() > kMaxPicturePixels)
         return std::nullopt;
     QImage picture = reader.read();
     if (picture.isNull())
@@ -62,7 +63,8 @@ std::optional<QImage> readWithQt(const std::filesystem::path& file, const std::s
 std::optional<std::filesystem::path> companionJpeg(const std::filesystem::path& file,
                                                    const ThumbnailOptions& options) {
     std::string name = file.string();
-    if (!options.jpegPreview || !(IsPostScriptFile(name) || IsIllustratorFile(name) || IsSvgFile(name)))
+    if (!options.jpegPreview ||
+        !(IsPostScriptFile(name) || IsIllustratorFile(name) || IsSvgFile(name)))
         return std::nullopt;
     std::filesystem::path companion = ChangeExtension(name, "jpg");
     std::error_code ignored;
@@ -110,13 +112,15 @@ QImage FitIntoSquare(const QImage& picture, int size) {
     }
     if (targetWidth <= 0 || targetHeight <= 0)
         return square; // nothing of the picture is left at this size
-    QImage scaled = picture.scaled(targetWidth, targetHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage scaled =
+        picture.scaled(targetWidth, targetHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QPainter painter(&square);
     painter.drawImage(QPoint((size - targetWidth) / 2, (size - targetHeight) / 2), scaled);
     return square;
 }
 
-std::optional<QImage> MakeThumbnail(const std::filesystem::path& file, int size, const ThumbnailOptions& options) {
+std::optional<QImage> MakeThumbnail(const std::filesystem::path& file, int size,
+                                    const ThumbnailOptions& options) {
     try {
         std::optional<QImage> picture = sourcePicture(file, size, options);
         if (!picture)

@@ -23,7 +23,9 @@ StatementRecorder::StatementRecorder(TCatalogueConnection& connection) : connect
     sqlite3_trace_v2(connection_.handle(), SQLITE_TRACE_STMT, recordStatement, this);
 }
 
-StatementRecorder::~StatementRecorder() { sqlite3_trace_v2(connection_.handle(), 0, nullptr, nullptr); }
+StatementRecorder::~StatementRecorder() {
+    sqlite3_trace_v2(connection_.handle(), 0, nullptr, nullptr);
+}
 
 std::vector<std::string> StatementRecorder::changes() const {
     std::vector<std::string> result;
@@ -34,7 +36,8 @@ std::vector<std::string> StatementRecorder::changes() const {
 }
 
 CatalogueTest::CatalogueTest() : log(folder / "LogFile.log", [] { return std::string("T"); }) {
-    std::filesystem::copy_file(std::filesystem::path(ORVELLA_BIN_DIR) / "Orvella.dat", folder / "Orvella.dat");
+    std::filesystem::copy_file(std::filesystem::path(ORVELLA_BIN_DIR) / "Orvella.dat",
+                               folder / "Orvella.dat");
     connection = std::make_unique<TCatalogueConnection>(folder / "Orvella.dat");
     db = std::make_unique<TStockDBObject>(*connection);
     db->SetPrompts(&prompts);
@@ -43,9 +46,12 @@ CatalogueTest::CatalogueTest() : log(folder / "LogFile.log", [] { return std::st
     installAppLog(&log);
 }
 
-CatalogueTest::~CatalogueTest() { installAppLog(nullptr); }
+CatalogueTest::~CatalogueTest() {
+    installAppLog(nullptr);
+}
 
-THashData CatalogueTest::addImage(const std::string& key, const std::string& name, const std::string& folderPath) {
+THashData CatalogueTest::addImage(const std::string& key, const std::string& name,
+                                  const std::string& folderPath) {
     THashData file;
     file.MD5 = key;
     file.FileName = name;
@@ -73,7 +79,8 @@ std::vector<std::map<std::string, std::string>> CatalogueTest::rows(const std::s
     for (; !query.Eof(); query.Next()) {
         std::map<std::string, std::string> row;
         for (const std::string& name : names)
-            row[name] = query.FieldByName(name).IsNull() ? "<null>" : query.FieldByName(name).AsString();
+            row[name] =
+                query.FieldByName(name).IsNull() ? "<null>" : query.FieldByName(name).AsString();
         result.push_back(std::move(row));
     }
     return result;
@@ -95,7 +102,8 @@ std::vector<std::string> CatalogueTest::logLines() const {
 std::map<std::string, std::string> CatalogueTest::keywordOrder(const std::string& key) {
     std::map<std::string, std::string> order;
     for (auto& row : rows("select K.KEYWORD, C.ORDER_ID from KEYWORDS K, IMAGE_KEYWORD C "
-                          "where K.KEYWORD_ID = C.KEYWORD_ID and C.MD5 = '" + key + "'"))
+                          "where K.KEYWORD_ID = C.KEYWORD_ID and C.MD5 = '" +
+                          key + "'"))
         order[row["KEYWORD"]] = row["ORDER_ID"];
     return order;
 }

@@ -22,7 +22,9 @@ public:
 
 protected:
     void showWindow(int maximum) override { events.push_back("open " + std::to_string(maximum)); }
-    void setPosition(int position) override { events.push_back("step " + std::to_string(position)); }
+    void setPosition(int position) override {
+        events.push_back("step " + std::to_string(position));
+    }
     void hideWindow() override { events.push_back("close"); }
 };
 
@@ -69,6 +71,8 @@ protected:
 };
 
 // Image keys for the tests: 32 hex digits, distinct per letter.
-inline std::string keyOf(char letter) { return std::string(32, letter); }
+inline std::string keyOf(char letter) {
+    return std::string(32, letter);
+}
 
 } // namespace orvella::test

@@ -108,9 +108,11 @@ TEST_F(CategoriesTest, TreeLoadsDepthFirstWithSiblingsByName) {
     create("Cats", animals);
     create("Owls", birds);
     db->LoadCategoryTree(tree, false);
-    EXPECT_THAT(tree.lines(), ElementsAre("Animals", "  Birds", "    Owls", "  Cats", "Plants", "  Trees"));
+    EXPECT_THAT(tree.lines(),
+                ElementsAre("Animals", "  Birds", "    Owls", "  Cats", "Plants", "  Trees"));
     db->LoadCategoryTree(tree, true);
-    EXPECT_THAT(tree.lines(), ElementsAre("Animals+", "  Birds+", "    Owls+", "  Cats+", "Plants+", "  Trees+"));
+    EXPECT_THAT(tree.lines(),
+                ElementsAre("Animals+", "  Birds+", "    Owls+", "  Cats+", "Plants+", "  Trees+"));
 }
 
 // A category whose id is the empty text is its own child and the parent of
@@ -126,7 +128,9 @@ TEST_F(CategoriesTest, DeletingACategoryWithChildrenIsRefused) {
     std::string parent = create("Parent");
     create("Child", parent);
     db->DeleteCategory(parent);
-    EXPECT_THAT(prompts.messages, ElementsAre("You can't delete the category because it contains children categories"));
+    EXPECT_THAT(
+        prompts.messages,
+        ElementsAre("You can't delete the category because it contains children categories"));
     EXPECT_EQ(count("select * from CATEGORY"), 2u);
 }
 
@@ -162,7 +166,8 @@ TEST_F(CategoriesTest, CategoryKeywordsAreUniqueAndSorted) {
 TEST_F(CategoriesTest, AFailingInsertOfACategoryKeywordIsReportedAsNotAdded) {
     std::string id = create("Sea");
     std::string wave = db->GetOrCreateKeyword("wave");
-    execute("create trigger refuse before insert on CATEGORY_KEYWORD begin select raise(abort, 'refused'); end");
+    execute("create trigger refuse before insert on CATEGORY_KEYWORD begin select raise(abort, "
+            "'refused'); end");
     EXPECT_FALSE(db->AddKeywordToCategory(id, wave));
     EXPECT_EQ(logLines().back(), "Error on adding keyword " + wave + " to category " + id);
 }

@@ -56,8 +56,8 @@ TEST_F(ImageRecordsTest, ReKeyedImageKeepsItsKeywordsStatesCategoriesAndReleases
 
     StatementRecorder recorder(*connection);
     db->ChangeImageKey(keyOf('C'), keyOf('A'));
-    EXPECT_THAT(recorder.statements,
-                ElementsAre("update IMAGES set MD5 = '" + keyOf('C') + "' where MD5 = '" + keyOf('A') + "'"));
+    EXPECT_THAT(recorder.statements, ElementsAre("update IMAGES set MD5 = '" + keyOf('C') +
+                                                 "' where MD5 = '" + keyOf('A') + "'"));
 
     EXPECT_THAT(db->GetImageKeywords(keyOf('C')), ElementsAre("sky", "sea"));
     EXPECT_EQ(db->GetState(2, keyOf('C')), 3);
@@ -75,10 +75,11 @@ TEST_F(ImageRecordsTest, DeleteImageRemovesEverythingAttachedButTheMetadataCache
     StatementRecorder recorder(*connection);
     db->DeleteImage(keyOf('A'));
     std::string key = "'" + keyOf('A') + "'";
-    EXPECT_THAT(recorder.changes(),
-                ElementsAre("delete from IMAGE_RELEASE where MD5 = " + key, "delete from IMAGE_STOCK where MD5 = " + key,
-                            "delete from IMAGE_KEYWORD where MD5 = " + key,
-                            "delete from IMAGE_CATEGORY where MD5 = " + key, "delete from IMAGES where MD5 = " + key));
+    EXPECT_THAT(recorder.changes(), ElementsAre("delete from IMAGE_RELEASE where MD5 = " + key,
+                                                "delete from IMAGE_STOCK where MD5 = " + key,
+                                                "delete from IMAGE_KEYWORD where MD5 = " + key,
+                                                "delete from IMAGE_CATEGORY where MD5 = " + key,
+                                                "delete from IMAGES where MD5 = " + key));
     EXPECT_EQ(count("select * from IMAGES"), 0u);
     EXPECT_EQ(count("select * from IMAGE_KEYWORD"), 0u);
     EXPECT_EQ(count("select * from IMAGE_STOCK"), 0u);
@@ -137,11 +138,12 @@ TEST_F(ImageRecordsTest, StoredStateTextsReadAsOrdinals) {
         const char* stored;
         uint8_t ordinal;
     };
-    for (Case c : {Case{"0", 1}, Case{"7", 8}, Case{"8", 0}, Case{"x", 0}, Case{"", 0}, Case{"12", 0}}) {
+    for (Case c :
+         {Case{"0", 1}, Case{"7", 8}, Case{"8", 0}, Case{"x", 0}, Case{"", 0}, Case{"12", 0}}) {
         SCOPED_TRACE(c.stored);
         execute("delete from IMAGE_STOCK");
-        execute("insert into IMAGE_STOCK (MD5, STOCK_ID, STATE_ID) values ('" + keyOf('A') + "', 1, " +
-                QuotedStr(c.stored) + ")");
+        execute("insert into IMAGE_STOCK (MD5, STOCK_ID, STATE_ID) values ('" + keyOf('A') +
+                "', 1, " + QuotedStr(c.stored) + ")");
         EXPECT_EQ(db->GetState(1, keyOf('A')), c.ordinal);
         ASSERT_EQ(db->GetStates(keyOf('A')).size(), 1u);
         EXPECT_EQ(db->GetStates(keyOf('A'))[0].State, c.ordinal);
@@ -151,20 +153,23 @@ TEST_F(ImageRecordsTest, StoredStateTextsReadAsOrdinals) {
 TEST_F(ImageRecordsTest, SetStateInsertsThenUpdatesWithTheExactStatements) {
     addImage(keyOf('A'));
     db->SetState(3, keyOf('A'), 2);
-    EXPECT_EQ(db->LatestStatement(),
-              "insert into IMAGE_STOCK (MD5, STOCK_ID, STATE_ID)  values('" + keyOf('A') + "', 3, '1')");
+    EXPECT_EQ(db->LatestStatement(), "insert into IMAGE_STOCK (MD5, STOCK_ID, STATE_ID)  values('" +
+                                         keyOf('A') + "', 3, '1')");
     db->SetState(3, keyOf('A'), 6);
-    EXPECT_EQ(db->LatestStatement(),
-              "update IMAGE_STOCK set STATE_ID = '5' where MD5 ='" + keyOf('A') + "' and STOCK_ID = 3");
+    EXPECT_EQ(db->LatestStatement(), "update IMAGE_STOCK set STATE_ID = '5' where MD5 ='" +
+                                         keyOf('A') + "' and STOCK_ID = 3");
     EXPECT_EQ(count("select * from IMAGE_STOCK"), 1u);
 }
 
 TEST_F(ImageRecordsTest, SetStateOfAnImageOutsideTheCatalogueTellsTheUserAndStoresNothing) {
     db->SetState(3, keyOf('D'), 2);
     EXPECT_EQ(count("select * from IMAGE_STOCK"), 0u);
-    EXPECT_THAT(prompts.messages,
-                ElementsAre("Please find the image in the folder tree, system can't recognize an image"));
-    EXPECT_THAT(logLines(), ElementsAre("Attempt to update a state for unavaliable image... MD5 = " + keyOf('D')));
+    EXPECT_THAT(
+        prompts.messages,
+        ElementsAre("Please find the image in the folder tree, system can't recognize an image"));
+    EXPECT_THAT(
+        logLines(),
+        ElementsAre("Attempt to update a state for unavaliable image... MD5 = " + keyOf('D')));
 }
 
 TEST_F(ImageRecordsTest, UploadCommentCreatesANotReadyRowEvenWithoutAnImage) {
@@ -267,7 +272,8 @@ TEST_F(ImageRecordsTest, ApostrophesInEveryTextArgument) {
     db->StoreExifValue(keyOf('A'), "Maker's note", quote);
     db->StoreIptcValue(keyOf('A'), "Photographer's", quote);
     EXPECT_EQ(count("select * from EXIF where AVALUE = " + QuotedStr(quote)), 1u);
-    EXPECT_EQ(count("select * from IPTCTAG where DEFAULT_VALUE = " + QuotedStr("Photographer's")), 1u);
+    EXPECT_EQ(count("select * from IPTCTAG where DEFAULT_VALUE = " + QuotedStr("Photographer's")),
+              1u);
 }
 
 } // namespace

@@ -23,8 +23,9 @@ TEST(KeywordTextTest, WordsAreMaximalRunsOutsideTheSet) {
         int count;
         const char* second;
     };
-    for (Case c : {Case{"", 0, ""}, Case{",,;", 0, ""}, Case{"sky", 1, ""}, Case{"sky,,;blue sky", 2, "blue sky"},
-                   Case{";sky;sea;", 2, "sea"}, Case{"well-known_a^b\ttab,x", 2, "x"}}) {
+    for (Case c : {Case{"", 0, ""}, Case{",,;", 0, ""}, Case{"sky", 1, ""},
+                   Case{"sky,,;blue sky", 2, "blue sky"}, Case{";sky;sea;", 2, "sea"},
+                   Case{"well-known_a^b\ttab,x", 2, "x"}}) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(WordCount(c.text, KeywordSeparators()), c.count);
         EXPECT_EQ(ExtractWord(2, c.text, KeywordSeparators()), c.second);
@@ -34,7 +35,8 @@ TEST(KeywordTextTest, WordsAreMaximalRunsOutsideTheSet) {
 }
 
 TEST(KeywordTextTest, SplittingTrimsAndDropsEmptyWords) {
-    EXPECT_THAT(SplitKeywords(" sky , blue sky;\tSky\r\n \x01"), ElementsAre("sky", "blue sky", "Sky"));
+    EXPECT_THAT(SplitKeywords(" sky , blue sky;\tSky\r\n \x01"),
+                ElementsAre("sky", "blue sky", "Sky"));
     EXPECT_THAT(SplitKeywords(" ,\t, "), IsEmpty());
 }
 

@@ -37,14 +37,16 @@ TEST_F(KeywordsTest, AddingLogsTheKeywordAndTheImage) {
 
 TEST_F(KeywordsTest, KeywordsAreNumberedFromOneAsAdded) {
     db->AddKeywordTextToImage(keyOf('A'), "zebra,apple,mango");
-    EXPECT_THAT(keywordOrder(keyOf('A')), UnorderedElementsAre(Pair("zebra", "1"), Pair("apple", "2"), Pair("mango", "3")));
+    EXPECT_THAT(keywordOrder(keyOf('A')),
+                UnorderedElementsAre(Pair("zebra", "1"), Pair("apple", "2"), Pair("mango", "3")));
     EXPECT_EQ(db->AddKeywordTextAndList("kiwi", keyOf('A')), "zebra,apple,mango,kiwi");
 }
 
 TEST_F(KeywordsTest, SortingNumbersFromZeroInAlphabeticalOrder) {
     db->AddKeywordTextToImage(keyOf('A'), "zebra,apple,mango");
     db->SortImageKeywords(keyOf('A'));
-    EXPECT_THAT(keywordOrder(keyOf('A')), UnorderedElementsAre(Pair("apple", "0"), Pair("mango", "1"), Pair("zebra", "2")));
+    EXPECT_THAT(keywordOrder(keyOf('A')),
+                UnorderedElementsAre(Pair("apple", "0"), Pair("mango", "1"), Pair("zebra", "2")));
     EXPECT_THAT(db->GetImageKeywords(keyOf('A')), ElementsAre("apple", "mango", "zebra"));
     db->AddKeywordTextToImage(keyOf('A'), "banana");
     EXPECT_THAT(db->GetImageKeywords(keyOf('A')), ElementsAre("apple", "mango", "zebra", "banana"));
@@ -84,8 +86,8 @@ TEST_F(KeywordsTest, MovingSwapsWithTheNeighbour) {
     db->MoveKeywordDown(keyOf('A'), id("one"));
     std::string latest = db->LatestStatement();
     EXPECT_THAT(db->GetImageKeywords(keyOf('A')), ElementsAre("three", "one", "two"));
-    EXPECT_EQ(latest, "update IMAGE_KEYWORD set ORDER_ID = 1 where MD5 = '" + keyOf('A') + "' and KEYWORD_ID = '" +
-                          id("three") + "'");
+    EXPECT_EQ(latest, "update IMAGE_KEYWORD set ORDER_ID = 1 where MD5 = '" + keyOf('A') +
+                          "' and KEYWORD_ID = '" + id("three") + "'");
 }
 
 TEST_F(KeywordsTest, MovingAKeywordTheImageLacksChangesNothing) {
@@ -104,7 +106,8 @@ TEST_F(KeywordsTest, RepairNumbersRowsWithoutOrderFromZero) {
     EXPECT_THAT(untouched.changes(), IsEmpty()) << "nothing to repair";
     execute("update IMAGE_KEYWORD set ORDER_ID = NULL where KEYWORD_ID = '" + id("two") + "'");
     db->RepairKeywordOrder(keyOf('A'));
-    EXPECT_THAT(keywordOrder(keyOf('A')), UnorderedElementsAre(Pair("two", "0"), Pair("one", "1"), Pair("three", "2")));
+    EXPECT_THAT(keywordOrder(keyOf('A')),
+                UnorderedElementsAre(Pair("two", "0"), Pair("one", "1"), Pair("three", "2")));
 }
 
 TEST_F(KeywordsTest, DeleteKeywordReachesEveryTable) {
@@ -118,10 +121,11 @@ TEST_F(KeywordsTest, DeleteKeywordReachesEveryTable) {
     StatementRecorder recorder(*connection);
     db->DeleteKeyword("gone");
     std::string quoted = "'" + gone + "'";
-    EXPECT_THAT(recorder.changes(), ElementsAre("delete from RULE_KEY where KEYWORD_ID = " + quoted,
-                                                "delete from CATEGORY_KEYWORD where KEYWORD_ID = " + quoted,
-                                                "delete from IMAGE_KEYWORD where KEYWORD_ID = " + quoted,
-                                                "delete from KEYWORDS where KEYWORD_ID = " + quoted));
+    EXPECT_THAT(recorder.changes(),
+                ElementsAre("delete from RULE_KEY where KEYWORD_ID = " + quoted,
+                            "delete from CATEGORY_KEYWORD where KEYWORD_ID = " + quoted,
+                            "delete from IMAGE_KEYWORD where KEYWORD_ID = " + quoted,
+                            "delete from KEYWORDS where KEYWORD_ID = " + quoted));
     EXPECT_EQ(count("select * from RULE_KEY"), 0u);
     EXPECT_THAT(db->GetCategoryKeywords(category), IsEmpty());
     EXPECT_THAT(db->GetImageKeywords(keyOf('A')), ElementsAre("kept"));
@@ -132,8 +136,9 @@ TEST_F(KeywordsTest, AddingToAnImageOutsideTheCatalogueTellsTheUser) {
     std::string sky = db->GetOrCreateKeyword("sky");
     db->AddKeywordToImage(keyOf('Z'), sky);
     EXPECT_EQ(count("select * from IMAGE_KEYWORD"), 0u);
-    EXPECT_THAT(prompts.messages,
-                ElementsAre("Please find the image in the folder tree, system can't recognize an image"));
+    EXPECT_THAT(
+        prompts.messages,
+        ElementsAre("Please find the image in the folder tree, system can't recognize an image"));
 }
 
 TEST_F(KeywordsTest, MergingGivesBothImagesTheUnionAtTheirEnds) {

@@ -27,7 +27,8 @@ TEST_F(ReleasesTest, AttachingTwiceAddsOneRow) {
     db->AttachRelease(keyOf('A'), release);
     db->AttachRelease(keyOf('A'), release);
     EXPECT_EQ(count("select * from IMAGE_RELEASE"), 1u);
-    EXPECT_THAT(logLines(), ElementsAre("New release added. ID " + release.ReleaseId, "Image release already exists"));
+    EXPECT_THAT(logLines(), ElementsAre("New release added. ID " + release.ReleaseId,
+                                        "Image release already exists"));
     db->DetachRelease(keyOf('A'), release);
     EXPECT_TRUE(db->GetImageReleases(keyOf('A')).empty());
 }
@@ -50,7 +51,8 @@ TEST_F(ReleasesTest, DeletingAReleaseRemovesItFromEveryImage) {
 // The EXIF and IPTC caches behave alike; each case runs on both.
 struct CacheCase {
     const char* name;
-    std::string (TStockDBObject::*store)(const std::string&, const std::string&, const std::string&);
+    std::string (TStockDBObject::*store)(const std::string&, const std::string&,
+                                         const std::string&);
     const char* tagTable;
     const char* valueTable;
 };
@@ -63,17 +65,20 @@ TEST_P(MetadataCacheTest, StoringATagAgainReplacesItsValue) {
     std::string second = (db.get()->*c.store)(keyOf('A'), "model", "new");
     (db.get()->*c.store)(keyOf('B'), "MODEL", "other image");
     EXPECT_NE(first, second);
-    EXPECT_EQ(count(std::string("select * from ") + c.tagTable), 1u) << "tag names compare without letter case";
-    auto values = rows(std::string("select * from ") + c.valueTable + " where MD5 = '" + keyOf('A') + "'");
+    EXPECT_EQ(count(std::string("select * from ") + c.tagTable), 1u)
+        << "tag names compare without letter case";
+    auto values =
+        rows(std::string("select * from ") + c.valueTable + " where MD5 = '" + keyOf('A') + "'");
     ASSERT_EQ(values.size(), 1u);
     EXPECT_EQ(values[0]["AVALUE"], "new");
     EXPECT_EQ(count(std::string("select * from ") + c.valueTable), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Caches, MetadataCacheTest,
-                         ::testing::Values(CacheCase{"Exif", &TStockDBObject::StoreExifValue, "EXIFTAG", "EXIF"},
-                                           CacheCase{"Iptc", &TStockDBObject::StoreIptcValue, "IPTCTAG", "IPTC"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Caches, MetadataCacheTest,
+    ::testing::Values(CacheCase{"Exif", &TStockDBObject::StoreExifValue, "EXIFTAG", "EXIF"},
+                      CacheCase{"Iptc", &TStockDBObject::StoreIptcValue, "IPTCTAG", "IPTC"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace orvella::test

@@ -33,7 +33,8 @@ TEST_F(StockAccountsTest, FirstStockGetsIdZero) {
 
 TEST_F(StockAccountsTest, NewIdIsOneMoreThanTheHighest) {
     for (int id : {0, 1, 5})
-        execute("insert into STOCK (STOCK_ID, STOCKNAME) values (" + std::to_string(id) + ", 'S" + std::to_string(id) + "')");
+        execute("insert into STOCK (STOCK_ID, STOCKNAME) values (" + std::to_string(id) + ", 'S" +
+                std::to_string(id) + "')");
     db->AddStock("Next", "", false, "");
     EXPECT_EQ(db->GetStockId("Next"), 6);
     EXPECT_THAT(ids(db->GetStocks(false)), ElementsAre(0, 1, 5, 6));
@@ -41,8 +42,8 @@ TEST_F(StockAccountsTest, NewIdIsOneMoreThanTheHighest) {
 
 TEST_F(StockAccountsTest, AddStockBindsTheFtpFlag) {
     db->AddStock("Plain", "", false, "");
-    EXPECT_EQ(db->LatestStatement(),
-              "insert into STOCK (STOCK_ID, STOCKNAME, URL, FTPURL, FTPENABLED) values (0, 'Plain', '', '', :ENB)");
+    EXPECT_EQ(db->LatestStatement(), "insert into STOCK (STOCK_ID, STOCKNAME, URL, FTPURL, "
+                                     "FTPENABLED) values (0, 'Plain', '', '', :ENB)");
     EXPECT_FALSE(db->GetStocks(false).at(0).FtpEnabled);
 }
 

@@ -21,7 +21,8 @@ TEST(FileMD5Test, KnownDigestsInUpperCaseHex) {
         const char* key;
     };
     for (Case c : {Case{"", "D41D8CD98F00B204E9800998ECF8427E"},
-                   Case{"The quick brown fox jumps over the lazy dog", "9E107D9D372BB6826BD81D3542A419D6"}}) {
+                   Case{"The quick brown fox jumps over the lazy dog",
+                        "9E107D9D372BB6826BD81D3542A419D6"}}) {
         writeFile(folder / "f", c.content);
         EXPECT_EQ(FileMD5(folder / "f"), c.key);
     }
@@ -36,10 +37,11 @@ TEST(FileMD5Test, LargeFilesMatchAnIndependentDigest) {
         for (size_t i = 0; i < size; ++i)
             content[i] = static_cast<char>((i * 2654435761u) >> 13);
         writeFile(folder / "big", content);
-        QByteArray expected = QCryptographicHash::hash(QByteArray(content.data(), static_cast<qsizetype>(size)),
-                                                       QCryptographicHash::Md5)
-                                  .toHex()
-                                  .toUpper();
+        QByteArray expected =
+            QCryptographicHash::hash(QByteArray(content.data(), static_cast<qsizetype>(size)),
+                                     QCryptographicHash::Md5)
+                .toHex()
+                .toUpper();
         EXPECT_EQ(FileMD5(folder / "big"), expected.toStdString());
     }
 }
@@ -56,8 +58,8 @@ TEST(ChangeExtensionTest, ReplacesOrAppendsTheExtensionOfTheName) {
         const char* result;
     };
     for (Case c : {Case{"/a/photo.eps", "/a/photo.jpg"}, Case{"/a/photo", "/a/photo.jpg"},
-                   Case{"/my.folder/file", "/my.folder/file.jpg"}, Case{"a.b.c", "a.b.jpg"}, Case{"name.", "name.jpg"},
-                   Case{"/tmp/~abc", "/tmp/~abc.jpg"}}) {
+                   Case{"/my.folder/file", "/my.folder/file.jpg"}, Case{"a.b.c", "a.b.jpg"},
+                   Case{"name.", "name.jpg"}, Case{"/tmp/~abc", "/tmp/~abc.jpg"}}) {
         EXPECT_EQ(ChangeExtension(c.path, "jpg"), c.result) << c.path;
     }
 }
@@ -71,7 +73,8 @@ TEST(MakeTempFileNameTest, ReservesAFreshNameWithTheExtension) {
         EXPECT_TRUE(name.filename().string().starts_with("~"));
         EXPECT_EQ(name.extension(), ".jpg");
         EXPECT_TRUE(std::filesystem::exists(name));
-        EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(name).replace_extension())) << "no stray stem file";
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(name).replace_extension()))
+            << "no stray stem file";
         std::filesystem::remove(name);
     }
 }
@@ -79,7 +82,8 @@ TEST(MakeTempFileNameTest, ReservesAFreshNameWithTheExtension) {
 TEST(FileTimeTest, ListingTimesStayInUtc) {
     EXPECT_EQ(toIsoText(FileTimeToDateTime({1600000000, 0})), "2020-09-13 12:26:40");
     DateTime unreadable = FileTimeToDateTime({std::numeric_limits<time_t>::max(), 0});
-    EXPECT_LT(std::chrono::abs(unreadable - nowUtc()), std::chrono::seconds(5)) << "falls back to now";
+    EXPECT_LT(std::chrono::abs(unreadable - nowUtc()), std::chrono::seconds(5))
+        << "falls back to now";
 }
 
 TEST(FileTimeTest, HashDataCarriesTheListingFactsWithoutALocalShift) {

@@ -14,20 +14,34 @@ TEST(FileKindsTest, KindAndCatalogueMaterialByExtension) {
         bool catalogue;
     };
     const Case cases[] = {
-        {"photo.Jpg", "JPEG", true},          {"PHOTO.JFIF", "JPEG", true},
-        {"/a/a.b.jpeg", "JPEG", true},        {"photo.jpe", "none", true},
-        {"scan.ps", "PostScript", false},     {"art.EPS", "PostScript", true},
-        {"icon.gif", "GIF", false},           {"README", "none", false},
-        {"/my.folder/file", "none", false},   {"/home/me/IMG_1.CR2", "RAW", true},
-        {"d.nef", "RAW", true},               {"d.x3f", "RAW", true},
-        {"p.png", "PNG", true},               {"p.bmp", "BMP", true},
-        {"p.DIB", "BMP", true},               {"p.psd", "Photoshop", true},
-        {"p.pdd", "Photoshop", true},         {"a.zip", "ZIP", true},
-        {"a.ai", "Illustrator", true},        {"a.svg", "SVG", true},
-        {"a.tif", "TIFF", true},              {"a.TIFF", "TIFF", true},
-        {"t.tga", "none", true},              {"notes.txt", "none", false},
-        {"photo.jpg.txt", "none", false},     {"name.", "none", false},
-        {"/photos/jpg", "none", false},       {"x.jpgx", "none", false},
+        {"photo.Jpg", "JPEG", true},
+        {"PHOTO.JFIF", "JPEG", true},
+        {"/a/a.b.jpeg", "JPEG", true},
+        {"photo.jpe", "none", true},
+        {"scan.ps", "PostScript", false},
+        {"art.EPS", "PostScript", true},
+        {"icon.gif", "GIF", false},
+        {"README", "none", false},
+        {"/my.folder/file", "none", false},
+        {"/home/me/IMG_1.CR2", "RAW", true},
+        {"d.nef", "RAW", true},
+        {"d.x3f", "RAW", true},
+        {"p.png", "PNG", true},
+        {"p.bmp", "BMP", true},
+        {"p.DIB", "BMP", true},
+        {"p.psd", "Photoshop", true},
+        {"p.pdd", "Photoshop", true},
+        {"a.zip", "ZIP", true},
+        {"a.ai", "Illustrator", true},
+        {"a.svg", "SVG", true},
+        {"a.tif", "TIFF", true},
+        {"a.TIFF", "TIFF", true},
+        {"t.tga", "none", true},
+        {"notes.txt", "none", false},
+        {"photo.jpg.txt", "none", false},
+        {"name.", "none", false},
+        {"/photos/jpg", "none", false},
+        {"x.jpgx", "none", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -42,12 +56,19 @@ TEST(FileKindsTest, KindTestsAreDisjoint) {
         const char* kind;
         bool (*test)(std::string_view);
     };
-    const Test tests[] = {{"RAW", IsRawFile},           {"JPEG", IsJpegFile},   {"BMP", IsBitmapFile},
-                          {"PostScript", IsPostScriptFile}, {"Photoshop", IsPhotoshopFile}, {"PNG", IsPngFile},
-                          {"GIF", IsGifFile},           {"ZIP", IsZipFile},     {"Illustrator", IsIllustratorFile},
-                          {"SVG", IsSvgFile},           {"TIFF", IsTiffFile}};
-    for (const char* path : {"a.crw", "a.jpg", "a.bmp", "a.ps", "a.psd", "a.png", "a.gif", "a.zip", "a.ai", "a.svg",
-                             "a.tiff", "a.jpe", "a"}) {
+    const Test tests[] = {{"RAW", IsRawFile},
+                          {"JPEG", IsJpegFile},
+                          {"BMP", IsBitmapFile},
+                          {"PostScript", IsPostScriptFile},
+                          {"Photoshop", IsPhotoshopFile},
+                          {"PNG", IsPngFile},
+                          {"GIF", IsGifFile},
+                          {"ZIP", IsZipFile},
+                          {"Illustrator", IsIllustratorFile},
+                          {"SVG", IsSvgFile},
+                          {"TIFF", IsTiffFile}};
+    for (const char* path : {"a.crw", "a.jpg", "a.bmp", "a.ps", "a.psd", "a.png", "a.gif", "a.zip",
+                             "a.ai", "a.svg", "a.tiff", "a.jpe", "a"}) {
         SCOPED_TRACE(path);
         int holding = 0;
         for (const Test& t : tests) {

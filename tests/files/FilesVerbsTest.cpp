@@ -21,9 +21,11 @@ class FilesVerbsTest : public ::testing::Test {
 protected:
     ToolRun run(const std::string& arguments) {
         std::string command = std::string(ORVELLA_BIN_DIR) + "/orvella-tool " + arguments + " > '" +
-                              (folder / "stdout").string() + "' 2> '" + (folder / "stderr").string() + "'";
+                              (folder / "stdout").string() + "' 2> '" +
+                              (folder / "stderr").string() + "'";
         int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(folder / "stdout"), readFile(folder / "stderr")};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(folder / "stdout"),
+                readFile(folder / "stderr")};
     }
     std::string quoted(const std::string& name) { return "'" + (folder / name).string() + "'"; }
     TempFolder folder;
@@ -41,9 +43,10 @@ TEST_F(FilesVerbsTest, KindPrintsKindAndCatalogueMaterial) {
         const char* name;
         const char* line;
     };
-    for (Case c : {Case{"photo.jpe", "none catalogue\n"}, Case{"scan.ps", "PostScript not-catalogue\n"},
-                   Case{"IMG.JPG", "JPEG catalogue\n"}, Case{"icon.gif", "GIF not-catalogue\n"},
-                   Case{"README", "none not-catalogue\n"}, Case{"x.nef", "RAW catalogue\n"}}) {
+    for (Case c :
+         {Case{"photo.jpe", "none catalogue\n"}, Case{"scan.ps", "PostScript not-catalogue\n"},
+          Case{"IMG.JPG", "JPEG catalogue\n"}, Case{"icon.gif", "GIF not-catalogue\n"},
+          Case{"README", "none not-catalogue\n"}, Case{"x.nef", "RAW catalogue\n"}}) {
         ToolRun result = run("kind " + quoted(c.name)); // the file need not exist
         EXPECT_EQ(result.status, 0) << c.name;
         EXPECT_EQ(result.out, c.line);

@@ -19,7 +19,9 @@ std::vector<unsigned char> pixelRows(const JpegSpec& spec, int components) {
                             static_cast<unsigned char>(qGreen(spec.colour)),
                             static_cast<unsigned char>(qBlue(spec.colour))};
     for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = spec.noise ? static_cast<unsigned char>(random()) : components == 1 ? rgb[0] : rgb[i % 3];
+        pixels[i] = spec.noise        ? static_cast<unsigned char>(random())
+                    : components == 1 ? rgb[0]
+                                      : rgb[i % 3];
     return pixels;
 }
 
@@ -51,7 +53,8 @@ std::string packBitsRow(const std::string& row) {
 std::string thumbnailResource(const PsdSpec& spec) {
     if (spec.thumbnailWidth == 0)
         return "";
-    std::string jpeg = EncodeJpeg({spec.thumbnailWidth, spec.thumbnailHeight, spec.thumbnailColour});
+    std::string jpeg =
+        EncodeJpeg({spec.thumbnailWidth, spec.thumbnailHeight, spec.thumbnailColour});
     std::string data;
     putBigEndian(data, 1, 4); // JPEG
     putBigEndian(data, static_cast<uint32_t>(spec.thumbnailWidth), 4);
@@ -95,7 +98,8 @@ std::string EncodeJpeg(const JpegSpec& spec) {
     jpeg_start_compress(&info, TRUE);
     std::vector<unsigned char> pixels = pixelRows(spec, components);
     while (info.next_scanline < info.image_height) {
-        JSAMPROW row = pixels.data() + static_cast<size_t>(info.next_scanline) * spec.width * components;
+        JSAMPROW row =
+            pixels.data() + static_cast<size_t>(info.next_scanline) * spec.width * components;
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);
@@ -165,7 +169,8 @@ void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
 }
 
 bool IsNear(QRgb pixel, QRgb colour, int tolerance) {
-    return std::abs(qRed(pixel) - qRed(colour)) <= tolerance && std::abs(qGreen(pixel) - qGreen(colour)) <= tolerance &&
+    return std::abs(qRed(pixel) - qRed(colour)) <= tolerance &&
+           std::abs(qGreen(pixel) - qGreen(colour)) <= tolerance &&
            std::abs(qBlue(pixel) - qBlue(colour)) <= tolerance;
 }
 

@@ -12,7 +12,7 @@ struct JpegSpec {
     int width = 0;
     int height = 0;
     QRgb colour = qRgb(255, 0, 0);
-    bool noise = false;       // random pixels instead of one colour (a large stream)
+    bool noise = false; // random pixels instead of one colour (a large stream)
     bool grayscale = false;
     bool progressive = false; // grayscale only: two scans, DC then all AC coefficients
 };

@@ -21,8 +21,8 @@ uint32_t littleEndian(const std::string& bytes, size_t offset, int count) {
 TEST(PreviewCacheTest, BitmapIsA24BitBottomUpWindowsBitmap) {
     QImage picture(96, 96, QImage::Format_RGB32);
     picture.fill(qRgb(255, 255, 255));
-    picture.setPixel(0, 0, qRgb(255, 0, 0));   // top left
-    picture.setPixel(0, 95, qRgb(0, 0, 255));  // bottom left
+    picture.setPixel(0, 0, qRgb(255, 0, 0));  // top left
+    picture.setPixel(0, 95, qRgb(0, 0, 255)); // bottom left
     std::string bytes = EncodeBitmap24(picture);
     ASSERT_EQ(bytes.size(), 54u + 96 * 96 * 3);
     EXPECT_EQ(bytes.substr(0, 2), "BM");
@@ -33,7 +33,8 @@ TEST(PreviewCacheTest, BitmapIsA24BitBottomUpWindowsBitmap) {
     EXPECT_EQ(littleEndian(bytes, 22, 4), 96u);
     EXPECT_EQ(littleEndian(bytes, 28, 2), 24u);
     EXPECT_EQ(littleEndian(bytes, 30, 4), 0u);
-    EXPECT_EQ(bytes.substr(54, 3), std::string("\xFF\x00\x00", 3)) << "first stored row is the bottom, in BGR";
+    EXPECT_EQ(bytes.substr(54, 3), std::string("\xFF\x00\x00", 3))
+        << "first stored row is the bottom, in BGR";
     EXPECT_EQ(bytes.substr(54 + 95 * 96 * 3, 3), std::string("\x00\x00\xFF", 3));
 }
 
@@ -64,7 +65,8 @@ TEST(PreviewCacheTest, AnotherProgramOpensTheCacheFile) {
     picture.fill(qRgb(10, 200, 30));
     WriteBitmapFile(folder / "0123456789ABCDEF0123456789ABCDEF", picture);
     std::string command = "identify -format '%m %w %h %[pixel:p{5,5}]' 'bmp:" +
-                          (folder / "0123456789ABCDEF0123456789ABCDEF").string() + "' > " + (folder / "out").string();
+                          (folder / "0123456789ABCDEF0123456789ABCDEF").string() + "' > " +
+                          (folder / "out").string();
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(readFile(folder / "out"), "BMP3 96 96 srgb(10,200,30)");
 }
@@ -83,7 +85,8 @@ TEST(PreviewCacheTest, APreviewIsMadeOnceAndThenReadFromTheCache) {
     std::filesystem::remove(photo);
     std::optional<QImage> cached = LoadOrMakePreview(cache, key, photo, false);
     ASSERT_TRUE(cached);
-    EXPECT_EQ(cached->convertToFormat(QImage::Format_RGB32), made->convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(cached->convertToFormat(QImage::Format_RGB32),
+              made->convertToFormat(QImage::Format_RGB32));
 
     EXPECT_FALSE(LoadOrMakePreview(cache, "FFFF", folder / "missing.jpg", false));
     EXPECT_FALSE(std::filesystem::exists(cache / "FFFF")) << "nothing is stored without a picture";

@@ -38,7 +38,9 @@ protected:
         WriteBytes(file, bytes);
         return file;
     }
-    std::filesystem::path jpeg(const std::string& name, const JpegSpec& spec) { return write(name, EncodeJpeg(spec)); }
+    std::filesystem::path jpeg(const std::string& name, const JpegSpec& spec) {
+        return write(name, EncodeJpeg(spec));
+    }
     TempFolder folder;
 };
 
@@ -48,9 +50,11 @@ TEST_F(ThumbnailTest, JpegsAreFittedOnWhite) {
         QRect area;
     };
     for (Case c : {Case{3000, 2000, {0, 16, 96, 64}}, Case{600, 400, {0, 16, 96, 64}},
-                   Case{2000, 3000, {16, 0, 64, 96}}, Case{800, 800, {0, 0, 96, 96}}, Case{97, 48, {0, 24, 96, 47}}}) {
+                   Case{2000, 3000, {16, 0, 64, 96}}, Case{800, 800, {0, 0, 96, 96}},
+                   Case{97, 48, {0, 24, 96, 47}}}) {
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
-        std::optional<QImage> thumbnail = MakeThumbnail(jpeg("p.jpg", {c.width, c.height, kRed}), 96);
+        std::optional<QImage> thumbnail =
+            MakeThumbnail(jpeg("p.jpg", {c.width, c.height, kRed}), 96);
         ASSERT_TRUE(thumbnail);
         expectPictureIn(*thumbnail, c.area, kRed);
     }
@@ -61,17 +65,19 @@ TEST_F(ThumbnailTest, JpegsDecodeAtOneEighthUnlessThatIsSmallerThanTheThumbnail)
         int width, height;
         QSize decoded;
     };
-    for (Case c : {Case{3000, 2000, {375, 250}}, Case{600, 400, {600, 400}}, Case{768, 800, {96, 100}},
-                   Case{760, 800, {760, 800}}}) {
+    for (Case c : {Case{3000, 2000, {375, 250}}, Case{600, 400, {600, 400}},
+                   Case{768, 800, {96, 100}}, Case{760, 800, {760, 800}}}) {
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
-        std::optional<QImage> picture = DecodeJpegForThumbnail(jpeg("p.jpg", {c.width, c.height, kRed}), 96);
+        std::optional<QImage> picture =
+            DecodeJpegForThumbnail(jpeg("p.jpg", {c.width, c.height, kRed}), 96);
         ASSERT_TRUE(picture);
         EXPECT_EQ(picture->size(), c.decoded);
     }
 }
 
 TEST_F(ThumbnailTest, GrayscaleAndProgressiveJpegsDecode) {
-    std::optional<QImage> gray = MakeThumbnail(jpeg("g.jpg", {300, 200, qRgb(90, 90, 90), false, true}), 96);
+    std::optional<QImage> gray =
+        MakeThumbnail(jpeg("g.jpg", {300, 200, qRgb(90, 90, 90), false, true}), 96);
     ASSERT_TRUE(gray);
     expectPictureIn(*gray, {0, 16, 96, 64}, qRgb(90, 90, 90));
     std::optional<QImage> progressive =
@@ -102,9 +108,11 @@ TEST_F(ThumbnailTest, BrokenJpegsGiveNoThumbnail) {
         const char* name;
         std::string bytes;
     };
-    for (const Case& c : {Case{"truncated", good.substr(0, good.size() / 2)}, Case{"random bytes", noise},
-                          Case{"empty", ""}, Case{"header only", good.substr(0, 200)},
-                          Case{"damaged data", good.substr(0, 2000) + std::string(3000, '\xFF') + good.substr(5000)}}) {
+    for (const Case& c :
+         {Case{"truncated", good.substr(0, good.size() / 2)}, Case{"random bytes", noise},
+          Case{"empty", ""}, Case{"header only", good.substr(0, 200)},
+          Case{"damaged data",
+               good.substr(0, 2000) + std::string(3000, '\xFF') + good.substr(5000)}}) {
         SCOPED_TRACE(c.name);
         EXPECT_FALSE(MakeThumbnail(write("bad.jpg", c.bytes), 96));
     }
@@ -135,8 +143,9 @@ TEST_F(ThumbnailTest, OtherFormatsDecodeByExtension) {
         const char* name;
         const char* format;
     };
-    for (Case c : {Case{"p.png", "PNG"}, Case{"p.bmp", "BMP"}, Case{"p.dib", "BMP"}, Case{"p.tif", "TIFF"},
-                   Case{"p.TIFF", "TIFF"}, Case{"p.ppm", "PPM"}, Case{"p.ico", "ICO"}}) {
+    for (Case c :
+         {Case{"p.png", "PNG"}, Case{"p.bmp", "BMP"}, Case{"p.dib", "BMP"}, Case{"p.tif", "TIFF"},
+          Case{"p.TIFF", "TIFF"}, Case{"p.ppm", "PPM"}, Case{"p.ico", "ICO"}}) {
         SCOPED_TRACE(c.name);
         QImage source = std::string(c.format) == "ICO" ? picture.scaled(96, 64) : picture;
         ASSERT_TRUE(source.save(QString::fromStdString((folder / c.name).string()), c.format));
@@ -153,7 +162,8 @@ TEST_F(ThumbnailTest, GifAndTargaFilesMadeByAnotherProgramDecode) {
     for (const char* name : {"p.gif", "p.tga", "p.vst"}) {
         SCOPED_TRACE(name);
         bool targa = std::string(name) != "p.gif";
-        std::string command = "convert -size 300x200 xc:blue " + std::string(targa ? "tga:" : "") + (folder / name).string();
+        std::string command = "convert -size 300x200 xc:blue " + std::string(targa ? "tga:" : "") +
+                              (folder / name).string();
         ASSERT_EQ(std::system(command.c_str()), 0) << "ImageMagick makes the fixture";
         if (targa)
             WriteBytes(folder / name, readFile(folder / name) + targaFooter);
@@ -174,7 +184,8 @@ TEST_F(ThumbnailTest, TransparentPicturesStandOnWhite) {
 
 TEST_F(ThumbnailTest, FilesWithoutADecoderGiveNoThumbnail) {
     std::string content = EncodeJpeg({300, 200, kRed});
-    for (const char* name : {"art.ai", "art.svg", "scan.eps", "scan.ps", "raw.CR2", "notes.txt", "README", "p.pcx"}) {
+    for (const char* name :
+         {"art.ai", "art.svg", "scan.eps", "scan.ps", "raw.CR2", "notes.txt", "README", "p.pcx"}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(MakeThumbnail(write(name, content), 96));
     }
@@ -197,11 +208,13 @@ TEST_F(ThumbnailTest, CompanionJpegIsUsedOnlyWithTheOption) {
 TEST_F(ThumbnailTest, PhotoshopFilesShowTheirCompositeImage) {
     for (bool runLength : {false, true}) {
         SCOPED_TRACE(runLength ? "run-length" : "raw");
-        std::optional<QImage> thumbnail = MakeThumbnail(write("p.psd", EncodePsd({300, 200, kRed, runLength})), 96);
+        std::optional<QImage> thumbnail =
+            MakeThumbnail(write("p.psd", EncodePsd({300, 200, kRed, runLength})), 96);
         ASSERT_TRUE(thumbnail);
         expectPictureIn(*thumbnail, {0, 16, 96, 64}, kRed);
     }
-    std::optional<QImage> large = MakeThumbnail(write("l.pdd", EncodePsd({3000, 2000, kRed, true})), 96);
+    std::optional<QImage> large =
+        MakeThumbnail(write("l.pdd", EncodePsd({3000, 2000, kRed, true})), 96);
     ASSERT_TRUE(large);
     expectPictureIn(*large, {0, 16, 96, 64}, kRed);
 }
@@ -211,7 +224,8 @@ TEST_F(ThumbnailTest, PhotoshopThumbnailResourceIsUsedWhenLargeEnough) {
         MakeThumbnail(write("t.psd", EncodePsd({300, 200, kRed, true, 160, 107, kBlue})), 96);
     ASSERT_TRUE(fromResource);
     expectPictureIn(*fromResource, {0, 16, 96, 64}, kBlue);
-    std::optional<QImage> tooSmall = MakeThumbnail(write("s.psd", EncodePsd({300, 200, kRed, true, 60, 40, kBlue})), 96);
+    std::optional<QImage> tooSmall =
+        MakeThumbnail(write("s.psd", EncodePsd({300, 200, kRed, true, 60, 40, kBlue})), 96);
     ASSERT_TRUE(tooSmall);
     expectPictureIn(*tooSmall, {0, 16, 96, 64}, kRed);
 }
@@ -221,7 +235,8 @@ TEST_F(ThumbnailTest, DamagedPhotoshopFilesGiveNoThumbnail) {
     std::string huge = good;
     for (size_t field : {14u, 18u}) // height and width: 100000 each, with the data of 300 x 200
         huge.replace(field, 4, std::string("\x00\x01\x86\xA0", 4));
-    for (const std::string& bytes : {good.substr(0, good.size() / 2), good.substr(0, 20), std::string("8BPS"), huge})
+    for (const std::string& bytes :
+         {good.substr(0, good.size() / 2), good.substr(0, 20), std::string("8BPS"), huge})
         EXPECT_FALSE(MakeThumbnail(write("bad.psd", bytes), 96));
 }
 
