@@ -5,8 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include <jerror.h>
 #include <jpeglib.h>
+// The message codes depend on the library version jpeglib.h defines.
+#include <jerror.h>
 
 namespace orvella {
 
