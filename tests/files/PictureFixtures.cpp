@@ -137,21 +137,31 @@ std::string EncodePsd(const PsdSpec& spec) {
     std::string out = "8BPS";
     putBigEndian(out, 1, 2);
     out += std::string(6, '\0');
-    putBigEndian(out, 3, 2); // channels
+    // CMYK samples are stored inverted (255 is no ink), so the stored
+    // values of an RGB colour are its red, green and blue with no black.
+    std::vector<int> channelValues = {qRed(spec.colour)};
+    if (spec.mode != 1)
+        channelValues.insert(channelValues.end(), {qGreen(spec.colour), qBlue(spec.colour)});
+    if (spec.mode == 4)
+        channelValues.push_back(255);
+    putBigEndian(out, static_cast<uint32_t>(channelValues.size()), 2);
     putBigEndian(out, static_cast<uint32_t>(spec.height), 4);
     putBigEndian(out, static_cast<uint32_t>(spec.width), 4);
-    putBigEndian(out, 8, 2); // depth
-    putBigEndian(out, 3, 2); // RGB
+    putBigEndian(out, static_cast<uint32_t>(spec.depth), 2);
+    putBigEndian(out, static_cast<uint32_t>(spec.mode), 2);
     putBigEndian(out, 0, 4); // colour mode data
     std::string resources = thumbnailResource(spec);
     putBigEndian(out, static_cast<uint32_t>(resources.size()), 4);
     out += resources;
     putBigEndian(out, 0, 4); // layers and masks
     putBigEndian(out, spec.runLength ? 1 : 0, 2);
-    int channelValues[3] = {qRed(spec.colour), qGreen(spec.colour), qBlue(spec.colour)};
     std::string lengths, data;
     for (int value : channelValues) {
-        std::string row(static_cast<size_t>(spec.width), static_cast<char>(value));
+        std::string sample(static_cast<size_t>(spec.depth / 8),
+                           static_cast<char>(value)); // 16 bits: value * 257
+        std::string row;
+        for (int x = 0; x < spec.width; ++x)
+            row += sample;
         for (int y = 0; y < spec.height; ++y) {
             std::string stored = spec.runLength ? packBitsRow(row) : row;
             putBigEndian(lengths, static_cast<uint32_t>(stored.size()), 2);

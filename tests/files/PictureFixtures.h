@@ -29,8 +29,10 @@ std::string WithClaimedSize(const std::string& jpeg, int width, int height);
 struct PsdSpec {
     int width = 0;
     int height = 0;
-    QRgb colour = qRgb(255, 0, 0);
+    QRgb colour = qRgb(255, 0, 0); // grayscale files take its red
     bool runLength = false;
+    int mode = 3;           // 1 grayscale, 3 RGB, 4 CMYK
+    int depth = 8;          // 8 or 16 bits per sample
     int thumbnailWidth = 0; // no thumbnail resource when 0
     int thumbnailHeight = 0;
     QRgb thumbnailColour = qRgb(0, 0, 255);

@@ -86,6 +86,16 @@ TEST_F(ThumbnailTest, GrayscaleAndProgressiveJpegsDecode) {
     expectPictureIn(*progressive, {0, 16, 96, 64}, qRgb(40, 40, 40));
 }
 
+// CMYK files as another program writes them (Adobe's inverted samples).
+TEST_F(ThumbnailTest, CmykJpegsShowTheirColour) {
+    std::string command =
+        "convert -size 300x200 xc:red -colorspace CMYK " + (folder / "cmyk.jpg").string();
+    ASSERT_EQ(std::system(command.c_str()), 0) << "ImageMagick makes the fixture";
+    std::optional<QImage> thumbnail = MakeThumbnail(folder / "cmyk.jpg", 96);
+    ASSERT_TRUE(thumbnail);
+    expectPictureIn(*thumbnail, {0, 16, 96, 64}, kRed);
+}
+
 TEST_F(ThumbnailTest, AOnePixelWidePictureLeavesAWhiteSquare) {
     QImage column(1, 1000, QImage::Format_RGB32);
     column.fill(kRed);
@@ -206,12 +216,21 @@ TEST_F(ThumbnailTest, CompanionJpegIsUsedOnlyWithTheOption) {
 }
 
 TEST_F(ThumbnailTest, PhotoshopFilesShowTheirCompositeImage) {
-    for (bool runLength : {false, true}) {
-        SCOPED_TRACE(runLength ? "run-length" : "raw");
-        std::optional<QImage> thumbnail =
-            MakeThumbnail(write("p.psd", EncodePsd({300, 200, kRed, runLength})), 96);
+    struct Case {
+        bool runLength;
+        int mode, depth;
+        QRgb colour;
+    };
+    const QRgb orange = qRgb(250, 120, 10), gray = qRgb(90, 90, 90);
+    for (Case c : {Case{false, 3, 8, orange}, Case{true, 3, 8, orange}, Case{true, 3, 16, orange},
+                   Case{false, 1, 8, gray}, Case{true, 1, 16, gray}, Case{false, 4, 8, orange},
+                   Case{true, 4, 16, orange}}) {
+        SCOPED_TRACE(std::to_string(c.mode) + "/" + std::to_string(c.depth) +
+                     (c.runLength ? " run-length" : " raw"));
+        PsdSpec spec{300, 200, c.colour, c.runLength, c.mode, c.depth};
+        std::optional<QImage> thumbnail = MakeThumbnail(write("p.psd", EncodePsd(spec)), 96);
         ASSERT_TRUE(thumbnail);
-        expectPictureIn(*thumbnail, {0, 16, 96, 64}, kRed);
+        expectPictureIn(*thumbnail, {0, 16, 96, 64}, c.colour);
     }
     std::optional<QImage> large =
         MakeThumbnail(write("l.pdd", EncodePsd({3000, 2000, kRed, true})), 96);
@@ -221,11 +240,11 @@ TEST_F(ThumbnailTest, PhotoshopFilesShowTheirCompositeImage) {
 
 TEST_F(ThumbnailTest, PhotoshopThumbnailResourceIsUsedWhenLargeEnough) {
     std::optional<QImage> fromResource =
-        MakeThumbnail(write("t.psd", EncodePsd({300, 200, kRed, true, 160, 107, kBlue})), 96);
+        MakeThumbnail(write("t.psd", EncodePsd({300, 200, kRed, true, 3, 8, 160, 107, kBlue})), 96);
     ASSERT_TRUE(fromResource);
     expectPictureIn(*fromResource, {0, 16, 96, 64}, kBlue);
     std::optional<QImage> tooSmall =
-        MakeThumbnail(write("s.psd", EncodePsd({300, 200, kRed, true, 60, 40, kBlue})), 96);
+        MakeThumbnail(write("s.psd", EncodePsd({300, 200, kRed, true, 3, 8, 60, 40, kBlue})), 96);
     ASSERT_TRUE(tooSmall);
     expectPictureIn(*tooSmall, {0, 16, 96, 64}, kRed);
 }
