@@ -1,4 +1,4 @@
-#include "CatalogueFixture.h"
+#include "OperationsFixture.h"
 
 #include <gmock/gmock.h>
 
@@ -55,7 +55,7 @@ public:
     }
 };
 
-class CategoriesTest : public CatalogueTest {
+class CategoriesTest : public OperationsTest {
 protected:
     CategoriesTest() { db->SetCategoryTree(&tree); }
     std::string create(const std::string& name, const std::string& parent = "") {

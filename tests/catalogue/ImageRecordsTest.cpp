@@ -1,4 +1,4 @@
-#include "CatalogueFixture.h"
+#include "OperationsFixture.h"
 
 #include "catalogue/SqlText.h"
 
@@ -10,7 +10,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class ImageRecordsTest : public CatalogueTest {};
+class ImageRecordsTest : public OperationsTest {};
 
 TEST_F(ImageRecordsTest, AddImageStoresTheFileAsFoundAndOnlyOnce) {
     addImage(keyOf('A'), "Holiday.JPG", "/home/Me/Photos");

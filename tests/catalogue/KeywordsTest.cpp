@@ -1,4 +1,4 @@
-#include "CatalogueFixture.h"
+#include "OperationsFixture.h"
 
 #include "shell/Options.h"
 #include "shell/SettingsStore.h"
@@ -13,7 +13,7 @@ using ::testing::IsEmpty;
 using ::testing::Pair;
 using ::testing::UnorderedElementsAre;
 
-class KeywordsTest : public CatalogueTest {
+class KeywordsTest : public OperationsTest {
 protected:
     KeywordsTest() { addImage(keyOf('A')); }
     std::string id(const std::string& keyword) { return db->FindKeywordId(keyword); }

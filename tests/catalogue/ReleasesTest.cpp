@@ -1,4 +1,4 @@
-#include "CatalogueFixture.h"
+#include "OperationsFixture.h"
 
 #include <gmock/gmock.h>
 
@@ -7,7 +7,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-class ReleasesTest : public CatalogueTest {};
+class ReleasesTest : public OperationsTest {};
 
 TEST_F(ReleasesTest, ReleasesAreListedByModelName) {
     std::string zoe = db->AddModelRelease("/r/zoe.jpg", "Zoe");
@@ -57,7 +57,7 @@ struct CacheCase {
     const char* valueTable;
 };
 
-class MetadataCacheTest : public CatalogueTest, public ::testing::WithParamInterface<CacheCase> {};
+class MetadataCacheTest : public OperationsTest, public ::testing::WithParamInterface<CacheCase> {};
 
 TEST_P(MetadataCacheTest, StoringATagAgainReplacesItsValue) {
     const CacheCase& c = GetParam();

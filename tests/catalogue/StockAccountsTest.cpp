@@ -1,4 +1,4 @@
-#include "CatalogueFixture.h"
+#include "OperationsFixture.h"
 
 #include <gmock/gmock.h>
 
@@ -8,7 +8,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class StockAccountsTest : public CatalogueTest {
+class StockAccountsTest : public OperationsTest {
 protected:
     std::vector<int32_t> ids(const TStockList& stocks) {
         std::vector<int32_t> result;

@@ -1,4 +1,4 @@
-#include "CatalogueFixture.h"
+#include "OperationsFixture.h"
 
 #include <sqlite3.h>
 
@@ -35,7 +35,7 @@ std::vector<std::string> StatementRecorder::changes() const {
     return result;
 }
 
-CatalogueTest::CatalogueTest() : log(folder / "LogFile.log", [] { return std::string("T"); }) {
+OperationsTest::CatalogueTest() : log(folder / "LogFile.log", [] { return std::string("T"); }) {
     std::filesystem::copy_file(std::filesystem::path(ORVELLA_BIN_DIR) / "Orvella.dat",
                                folder / "Orvella.dat");
     connection = std::make_unique<TCatalogueConnection>(folder / "Orvella.dat");
@@ -46,11 +46,11 @@ CatalogueTest::CatalogueTest() : log(folder / "LogFile.log", [] { return std::st
     installAppLog(&log);
 }
 
-CatalogueTest::~CatalogueTest() {
+OperationsTest::~CatalogueTest() {
     installAppLog(nullptr);
 }
 
-THashData CatalogueTest::addImage(const std::string& key, const std::string& name,
+THashData OperationsTest::addImage(const std::string& key, const std::string& name,
                                   const std::string& folderPath) {
     THashData file;
     file.MD5 = key;
@@ -64,7 +64,7 @@ THashData CatalogueTest::addImage(const std::string& key, const std::string& nam
     return file;
 }
 
-std::vector<std::map<std::string, std::string>> CatalogueTest::rows(const std::string& sql) {
+std::vector<std::map<std::string, std::string>> OperationsTest::rows(const std::string& sql) {
     TQuery query(*connection);
     query.SetSQL(sql);
     query.Open();
@@ -86,20 +86,20 @@ std::vector<std::map<std::string, std::string>> CatalogueTest::rows(const std::s
     return result;
 }
 
-void CatalogueTest::execute(const std::string& sql) {
+void OperationsTest::execute(const std::string& sql) {
     TQuery query(*connection);
     query.SetSQL(sql);
     query.ExecSQL();
 }
 
-std::vector<std::string> CatalogueTest::logLines() const {
+std::vector<std::string> OperationsTest::logLines() const {
     std::vector<std::string> lines;
     for (const std::string& line : log.Lines())
         lines.push_back(line.substr(2)); // without the "T " time stamp
     return lines;
 }
 
-std::map<std::string, std::string> CatalogueTest::keywordOrder(const std::string& key) {
+std::map<std::string, std::string> OperationsTest::keywordOrder(const std::string& key) {
     std::map<std::string, std::string> order;
     for (auto& row : rows("select K.KEYWORD, C.ORDER_ID from KEYWORDS K, IMAGE_KEYWORD C "
                           "where K.KEYWORD_ID = C.KEYWORD_ID and C.MD5 = '" +

@@ -46,10 +46,10 @@ private:
 
 // A fresh copy of the empty catalogue, the access object on it with scripted
 // prompts and a recording progress window, and the log switched on.
-class CatalogueTest : public ::testing::Test {
+class OperationsTest : public ::testing::Test {
 protected:
-    CatalogueTest();
-    ~CatalogueTest() override;
+    OperationsTest();
+    ~OperationsTest() override;
 
     // An image row for the key, at /photos/<name>.
     THashData addImage(const std::string& key, const std::string& name = "picture.jpg",
