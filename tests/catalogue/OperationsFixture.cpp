@@ -35,7 +35,7 @@ std::vector<std::string> StatementRecorder::changes() const {
     return result;
 }
 
-OperationsTest::CatalogueTest() : log(folder / "LogFile.log", [] { return std::string("T"); }) {
+OperationsTest::OperationsTest() : log(folder / "LogFile.log", [] { return std::string("T"); }) {
     std::filesystem::copy_file(std::filesystem::path(ORVELLA_BIN_DIR) / "Orvella.dat",
                                folder / "Orvella.dat");
     connection = std::make_unique<TCatalogueConnection>(folder / "Orvella.dat");
@@ -46,7 +46,7 @@ OperationsTest::CatalogueTest() : log(folder / "LogFile.log", [] { return std::s
     installAppLog(&log);
 }
 
-OperationsTest::~CatalogueTest() {
+OperationsTest::~OperationsTest() {
     installAppLog(nullptr);
 }
 
