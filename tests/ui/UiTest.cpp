@@ -1,5 +1,6 @@
 #include "catalogue/Connection.h"
 #include "shell/Log.h"
+#include "shell/SingleInstance.h"
 #include "support/TempFolder.h"
 #include "ui/AboutBox.h"
 #include "ui/OrvellaApplication.h"
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <thread>
 
 namespace orvella {
 
@@ -49,6 +51,7 @@ private slots:
     void aboutBoxCaptionAndControls();
     void mainWindowCaptionDebugMenuAndLayout();
     void maximisedWindowReopensMaximised();
+    void laterCopyAsksTheRunningOneToShowItsWindow();
 };
 
 void UiTest::errorInAnEventHandlerIsLoggedWithTheLatestStatement() {
@@ -139,6 +142,25 @@ void UiTest::maximisedWindowReopensMaximised() {
     QVERIFY(window.isMaximized());
     window.close();
     QCOMPARE(fixture.store.readInteger("MainWindow", "State", 0), 2L);
+}
+
+void UiTest::laterCopyAsksTheRunningOneToShowItsWindow() {
+    test::TempFolder runtime;
+    SingleInstance running(runtime.path());
+    QVERIFY(running.acquire());
+    running.listen();
+    QSignalSpy activations(&running, &SingleInstance::activationRequested);
+    bool delivered = false;
+    std::thread laterCopy([&] { delivered = SingleInstance(runtime.path()).askRunningCopyToActivate(); });
+    QVERIFY(activations.wait(5000));
+    laterCopy.join();
+    QVERIFY(delivered);
+
+    WindowFixture fixture;
+    TfrmMain window(*fixture.dataModule, fixture.folders, fixture.store);
+    window.showMinimized();
+    window.RestoreOrRaise();
+    QVERIFY(!window.isMinimized());
 }
 
 } // namespace orvella
