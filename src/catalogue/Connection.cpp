@@ -38,7 +38,8 @@ TCatalogueConnection::TCatalogueConnection(std::filesystem::path file) : file_(s
 TCatalogueConnection::~TCatalogueConnection() { sqlite3_close_v2(db_); }
 
 std::string TCatalogueConnection::ConnectionString() const {
-    return "SQLite catalogue " + file_.string() + "; Mode=exclusive; Threading=serialized";
+    return "SQLite catalogue " + std::filesystem::absolute(file_).string() +
+           "; Mode=exclusive; Threading=serialized";
 }
 
 void TCatalogueConnection::execute(const char* sql) {

@@ -60,6 +60,7 @@ public:
     bool Eof() const { return current_ >= rows_.size(); }
     void First() { current_ = 0; }
     void Next();
+    const std::vector<std::string>& FieldNames() const { return columns_; }
     // A column of the current row by name, letter case ignored.
     TField FieldByName(const std::string& name) const;
 

@@ -1,0 +1,3 @@
+#include "ui/Startup.h"
+
+int main(int argc, char** argv) { return orvella::runOrvella(argc, argv); }

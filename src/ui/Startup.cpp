@@ -1,0 +1,146 @@
+#include "ui/Startup.h"
+
+#include "catalogue/StockDB.h"
+#include "shell/AppState.h"
+#include "shell/CommandLine.h"
+#include "shell/Folders.h"
+#include "shell/Log.h"
+#include "shell/SettingsStore.h"
+#include "shell/SingleInstance.h"
+#include "shell/SystemReport.h"
+#include "shell/Version.h"
+#include "ui/Links.h"
+#include "ui/OrvellaApplication.h"
+#include "ui/QtPrompts.h"
+#include "ui/SplashWindow.h"
+#include "ui/TdmMain.h"
+#include "ui/TerminationSignals.h"
+#include "ui/TfrmMain.h"
+
+#include <QWidget>
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+
+namespace orvella {
+
+namespace {
+
+std::string catalogueFailureMessage() {
+    return std::string("MDAC error. Try to reinstall MDAC from ") + kDataAccessVendorSite +
+           " Application will be closed.";
+}
+
+// Shown as a message box and, for whoever started the program from a
+// terminal or a script, on standard error too.
+void reportCatalogueFailure(const ECatalogueOpenError& error) {
+    std::string message = catalogueFailureMessage();
+    std::fprintf(stderr, "%s\n(%s)\n", message.c_str(), error.what());
+    if (!TerminationSignals::requested())
+        QtPrompts().showMessage(message);
+}
+
+void applyLogSwitch(TdmMain& dataModule) {
+    appLog().WriteSystemReport(systemReportLines(readMachineFacts()));
+    logAlways("Connection string: " + dataModule.Connection().ConnectionString());
+    appLog().SetLogEnabled(true);
+}
+
+void applySqlSwitch(TdmMain& dataModule, const std::string& statement) {
+    try {
+        TStockDBObject(dataModule.Connection()).ExecuteStatement(statement);
+        logAlways("executed SQL operator " + statement);
+    } catch (const std::exception&) {
+        logAlways("SQL failed");
+    }
+}
+
+// Closes what is open when a termination signal arrives: the main window
+// (its closing is the orderly end), or during start-up a modal box.
+void onTermination(TfrmMain* window) {
+    if (window && window->isVisible()) {
+        window->close();
+        return;
+    }
+    if (QWidget* modal = QApplication::activeModalWidget())
+        modal->close();
+}
+
+struct Session {
+    TFolders folders{programFolderOfRunningExecutable(), userFolderFromEnvironment()};
+    SettingsStore store{folders.ProgramFolder(), registryFileFromEnvironment()};
+    std::unique_ptr<TdmMain> dataModule;
+    std::unique_ptr<TfrmMain> window;
+};
+
+int runStartedCopy(int argc, char** argv, SingleInstance& instance) {
+    Session session;
+    AppLogSession log(session.folders.ProgramFolder() / "LogFile.log");
+    OrvellaApplication application(argc, argv);
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested,
+                     [&session] { onTermination(session.window.get()); });
+
+    auto splash = std::make_unique<SplashWindow>();
+    splash->show();
+    splash->setProgress(20);
+    QApplication::setApplicationName(kApplicationTitle);
+    QApplication::setApplicationDisplayName(kApplicationTitle);
+    splash->setProgress(30);
+    instance.listen();
+
+    if (::chdir(session.folders.ProgramFolder().c_str()) != 0)
+        std::perror("cannot enter the program folder");
+    session.folders.createUserFolder();
+    CommandLine commandLine = CommandLine::parse({argv + std::min(argc, 1), argv + argc});
+    try {
+        session.dataModule = std::make_unique<TdmMain>(&application, TCatalogueConnection::kFileName);
+    } catch (const ECatalogueOpenError& error) {
+        splash.reset();
+        reportCatalogueFailure(error);
+        return 1;
+    }
+    if (commandLine.active == CommandLine::Switch::Log)
+        applyLogSwitch(*session.dataModule);
+    else if (commandLine.active == CommandLine::Switch::Sql)
+        applySqlSwitch(*session.dataModule, commandLine.sqlStatement);
+    splash->setProgress(40);
+
+    session.window = std::make_unique<TfrmMain>(*session.dataModule, session.folders, session.store);
+    logGuarded("Main form created");
+    if (commandLine.active == CommandLine::Switch::Debug) {
+        session.window->EnableDebugMode();
+        splash->setProgress(60);
+        logGuarded("Debug mode");
+    }
+    splash->setProgress(90);
+    splash.reset();
+
+    QObject::connect(&instance, &SingleInstance::activationRequested, session.window.get(),
+                     &TfrmMain::RestoreOrRaise);
+    AppStarted = true;
+    RestoreFolderPending = true;
+    session.window->ShowAsLaidOut();
+    int status = 0;
+    if (TerminationSignals::requested())
+        session.window->close(); // asked to stop while starting
+    else
+        status = application.exec();
+    session.window.reset();
+    session.dataModule.reset();
+    return status;
+}
+
+} // namespace
+
+int runOrvella(int argc, char** argv) {
+    // A later copy hands over to the running one before it touches anything,
+    // the log included.
+    SingleInstance instance(runtimeFolderFromEnvironment());
+    if (!instance.acquire())
+        return instance.askRunningCopyToActivate() ? 0 : 1;
+    TerminationSignals::install();
+    return runStartedCopy(argc, argv, instance);
+}
+
+} // namespace orvella
