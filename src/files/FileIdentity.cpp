@@ -83,14 +83,16 @@ void digestFile(int fd, off_t size, EVP_MD_CTX* context, const std::filesystem::
 } // namespace
 
 std::string FileMD5(const std::filesystem::path& file) {
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    // Opening without blocking keeps a named pipe from hanging the caller;
+    // only regular files have a content to key.
+    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0)
         throwFileError("Cannot open", file);
     struct stat status {};
     if (::fstat(fd.get(), &status) != 0)
         throwFileError("Cannot examine", file);
-    if (S_ISDIR(status.st_mode)) {
-        errno = EISDIR;
+    if (!S_ISREG(status.st_mode)) {
+        errno = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
         throwFileError("Cannot read", file);
     }
     ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);

@@ -50,6 +50,9 @@ TEST(FileMD5Test, UnreadableFilesRaiseAnError) {
     TempFolder folder;
     EXPECT_THROW(FileMD5(folder / "missing"), std::system_error);
     EXPECT_THROW(FileMD5(folder.path()), std::system_error);
+    ASSERT_EQ(mkfifo((folder / "pipe.jpg").c_str(), 0600), 0);
+    EXPECT_THROW(FileMD5(folder / "pipe.jpg"), std::system_error)
+        << "a named pipe neither blocks nor hashes";
 }
 
 TEST(ChangeExtensionTest, ReplacesOrAppendsTheExtensionOfTheName) {
