@@ -2,6 +2,7 @@
 
 #include "catalogue/Connection.h"
 #include "catalogue/StockDB.h"
+#include "ui/CommandTable.h"
 
 #include <filesystem>
 #include <memory>
@@ -10,9 +11,9 @@ namespace orvella {
 
 class OrvellaApplication;
 
-// The data module: owns the catalogue connection and, from its creation on,
-// the application-wide error handler, whose records quote the latest
-// statement of the catalogue access object.
+// The data module: owns the catalogue connection, the command table and, from
+// its creation on, the application-wide error handler, whose records quote
+// the latest statement of the catalogue access object.
 class TdmMain {
 public:
     // Opens the catalogue; throws ECatalogueOpenError when it cannot.
@@ -22,12 +23,14 @@ public:
     TdmMain& operator=(const TdmMain&) = delete;
 
     TCatalogueConnection& Connection() { return *connection_; }
+    CommandTable& Commands() { return *commands_; }
     // The access object whose latest statement error records quote.
     void SetAccessObject(const TStockDBObject* accessObject) { accessObject_ = accessObject; }
 
 private:
     OrvellaApplication* application_;
     std::unique_ptr<TCatalogueConnection> connection_;
+    std::unique_ptr<CommandTable> commands_;
     const TStockDBObject* accessObject_ = nullptr;
 };
 

@@ -1,46 +1,163 @@
 #include "ui/TfrmMain.h"
 
+#include "shell/Log.h"
+#include "shell/SizeText.h"
 #include "shell/Version.h"
 #include "ui/AboutBox.h"
+#include "ui/BugReport.h"
+#include "ui/CentrePane.h"
+#include "ui/ImageListView.h"
+#include "ui/LeftPane.h"
+#include "ui/Links.h"
 #include "ui/OrvellaApplication.h"
+#include "ui/RightPane.h"
 #include "ui/Skin.h"
 #include "ui/TdmMain.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
 
 namespace orvella {
 
+namespace {
+
+const CommandLayout kFileMenu = {"actRename", "actRefresh", "actDelete", "actOptions", "actSyncronize", "-", "actExit"};
+const CommandLayout kCategoryMenu = {"actRootCategory", "actAddCategory", "actDeleteCat"};
+const CommandLayout kImageMenuHead = {"actSyncronize", "actCopyKeywords", "actInverSelection", "actUpload",
+                                      "actConvertEPS", "actClone"};
+const CommandLayout kDatabaseMenu = {"actCleanup", "actFullScan"};
+const CommandLayout kDebugMenu = {"actDebugWindow", "actSQLConsole"};
+const CommandLayout kHelpMenu = {"actHelp", "actFAQ", "actBugReport", "-", "actAbout"};
+const CommandLayout kToolbar = {"actOptions", "actRefresh", "actUpload", "actSyncronize", "actBugReport",
+                                "actInverSelection", "actShowFile", "actFullScan"};
+
+// Which option hides which page: left pages from the second on, right pages all.
+struct PageOption {
+    const char* option;
+    bool leftPane;
+    int page;
+};
+const PageOption kPageOptions[] = {
+    {"tabcatalog", true, LeftPane::CatalogPage},      {"tabstocks", true, LeftPane::StocksPage},
+    {"tabuploads", true, LeftPane::UploadsPage},      {"tabstockinfo", false, RightPane::StockInfoPage},
+    {"tabimageinfo", false, RightPane::ImageInfoPage}, {"tabkeywords", false, RightPane::KeywordsPage},
+    {"tabfiles2", false, RightPane::FilesPage},       {"tabmodel", false, RightPane::ModelReleasePage},
+};
+
+QString localTimeText(DateTime time) {
+    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(time.time_since_epoch()).count();
+    return QLocale().toString(QDateTime::fromSecsSinceEpoch(seconds), QLocale::ShortFormat);
+}
+
+} // namespace
+
 TfrmMain::TfrmMain(TdmMain& dataModule, TFolders& folders, const SettingsStore& store)
-    : dataModule_(dataModule), folders_(folders), store_(store),
-      stockDB_(std::make_unique<TStockDBObject>(dataModule.Connection())), options_(store) {
+    : dataModule_(dataModule), folders_(folders), store_(store), options_(store) {
     setObjectName("frmMain");
     setWindowTitle(kMainWindowCaption);
+    resize(1121, 815);
+    stockDB_ = std::make_unique<TStockDBObject>(dataModule.Connection());
     dataModule_.SetAccessObject(stockDB_.get());
+    logGuarded("Database object created");
+    buildPanes();
     buildMenus();
-    auto* placeholder = new QLabel("Select a folder to see its pictures.", this);
-    placeholder->setObjectName("lblWelcome");
-    placeholder->setAlignment(Qt::AlignCenter);
-    setCentralWidget(placeholder);
-    options_.LoadOptions();
+    buildToolbar();
+    buildStatusBar();
+    bindWindowCommands();
+    connectPanes();
+    folders_.createUserFolder();
+    logGuarded("Updated folder path");
+    setAcceptDrops(true);
     LoadLayout();
+    logGuarded("Layout loaded");
+    options_.LoadOptions();
+    ApplyPageVisibility();
+    logGuarded("Options cache updated");
 }
 
 TfrmMain::~TfrmMain() { dataModule_.SetAccessObject(nullptr); }
 
+CommandTable& TfrmMain::Commands() { return dataModule_.Commands(); }
+
+void TfrmMain::buildPanes() {
+    panes_ = new QSplitter(Qt::Horizontal, this);
+    panes_->setObjectName("pnlPanes");
+    left_ = new LeftPane(Commands(), panes_);
+    centre_ = new CentrePane(panes_);
+    right_ = new RightPane(panes_);
+    panes_->addWidget(left_);
+    panes_->addWidget(centre_);
+    panes_->addWidget(right_);
+    panes_->setStretchFactor(1, 1);
+    setCentralWidget(panes_);
+}
+
 void TfrmMain::buildMenus() {
-    QMenu* file = menuBar()->addMenu("File");
-    file->setObjectName("mnuFile");
-    QAction* exit = file->addAction("Exit", this, &QWidget::close);
-    exit->setObjectName("actExit");
-    mnuDebug_ = menuBar()->addMenu("Debug");
-    mnuDebug_->setObjectName("mnuDebug");
+    CommandTable& commands = Commands();
+    auto addMenu = [this, &commands](const char* name, const char* caption, const CommandLayout& layout) {
+        QMenu* menu = menuBar()->addMenu(caption);
+        menu->setObjectName(name);
+        commands.fill(menu, layout);
+        return menu;
+    };
+    addMenu("mnuFile", "File", kFileMenu);
+    addMenu("mnuCategory", "Category", kCategoryMenu);
+    QMenu* image = addMenu("mnuImage", "Image", kImageMenuHead);
+    commands.addGlobalStateMenu(image, "Set Global status")->setObjectName("mnuGlobalStatus");
+    commands.fill(image, {"actClearEXIF"});
+    addMenu("mnuDatabase", "Database", kDatabaseMenu);
+    mnuDebug_ = addMenu("mnuDebug", "Debug", kDebugMenu);
     mnuDebug_->menuAction()->setVisible(false);
-    QMenu* help = menuBar()->addMenu("Help");
-    help->setObjectName("mnuHelp");
-    QAction* about = help->addAction("About", this, &TfrmMain::showAbout);
-    about->setObjectName("actAbout");
+    addMenu("mnuHelp", "Help", kHelpMenu);
+}
+
+void TfrmMain::buildToolbar() {
+    QToolBar* toolbar = addToolBar("Main");
+    toolbar->setObjectName("tbMain");
+    toolbar->setMovable(false);
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    Commands().fill(toolbar, kToolbar);
+}
+
+void TfrmMain::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("StatusBar1");
+    const int widths[] = {200, 200, 200, 120, 250};
+    for (int panel = 0; panel < 5; ++panel) {
+        statusPanels_[panel] = new QLabel(bar);
+        statusPanels_[panel]->setObjectName(QString("StatusBar1Panel%1").arg(panel));
+        statusPanels_[panel]->setMinimumWidth(widths[panel]);
+        bar->addWidget(statusPanels_[panel], panel == 4 ? 1 : 0);
+    }
+}
+
+void TfrmMain::bindWindowCommands() {
+    CommandTable& commands = Commands();
+    commands.Bind("actExit", [this] { close(); });
+    commands.Bind("actAbout", [this] { showAbout(); });
+    commands.Bind("actHelp", [this] { openHelp(); });
+    commands.Bind("actFAQ", [] { QDesktopServices::openUrl(QUrl(kForumPage)); });
+    commands.Bind("actBugReport", [this] { sendBugReport(); });
+    commands.Bind("actInverSelection", [this] { invertSelection(); });
+    for (QAction* action : commands.findChildren<QAction*>())
+        addAction(action); // shortcuts work wherever the focus is in the window
+}
+
+void TfrmMain::connectPanes() {
+    connect(left_, &QTabWidget::currentChanged, this, &TfrmMain::onLeftPageChanged);
+    connect(right_, &QTabWidget::currentChanged, this, &TfrmMain::onRightPageChanged);
+    ImageListView* easy = centre_->Easy();
+    connect(easy->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmMain::onSelectionChanged);
+    connect(easy->selectionModel(), &QItemSelectionModel::currentChanged, this, &TfrmMain::onSelectionChanged);
 }
 
 void TfrmMain::EnableDebugMode() {
@@ -48,9 +165,89 @@ void TfrmMain::EnableDebugMode() {
     mnuDebug_->menuAction()->setVisible(true);
 }
 
+void TfrmMain::ApplyPageVisibility() {
+    for (const PageOption& page : kPageOptions) {
+        QTabWidget* pane = page.leftPane ? static_cast<QTabWidget*>(left_) : right_;
+        pane->setTabVisible(page.page, options_.GetOption(page.option).toBool());
+    }
+}
+
+// Page switches never fail: what goes wrong while refreshing is dropped and
+// the page is shown all the same.
+void TfrmMain::onLeftPageChanged(int page) {
+    try {
+        ImageListView* easy = centre_->Easy();
+        easy->Items()->setCheckBoxes(page == LeftPane::UploadsPage);
+        static const char* const lines[] = {"Files tab selected", "Catalog tab selected", "Stock tab selected",
+                                            "Uploads tab selected"};
+        if (page >= 0 && page < 4)
+            logGuarded(lines[page]);
+    } catch (...) {
+    }
+    left_->update();
+}
+
+void TfrmMain::onRightPageChanged(int page) {
+    try {
+        if (!centre_->Easy()->focusedItem())
+            return;
+        switch (page) {
+        case RightPane::ImageInfoPage: logGuarded("Image info tab selected"); break;
+        case RightPane::StockInfoPage: logGuarded("Stock state updated"); break;
+        case RightPane::KeywordsPage: logGuarded("Keywords tab selected"); break;
+        case RightPane::ModelReleasePage: logGuarded("Image release tab selected"); break;
+        default: break;
+        }
+    } catch (...) {
+    }
+}
+
+void TfrmMain::onSelectionChanged() {
+    if (selectionHandlingSuspended_)
+        return;
+    ImageListView* easy = centre_->Easy();
+    size_t selected = easy->selectedItems().size();
+    statusPanels_[3]->setText(QString("%1 files selected").arg(selected));
+    if (selected >= 2)
+        return;
+    if (const ImageListItem* item = easy->focusedItem()) {
+        showStatusOf(*item);
+        right_->clearKeywordCount();
+        onRightPageChanged(right_->currentIndex());
+    }
+}
+
+void TfrmMain::showStatusOf(const ImageListItem& item) {
+    statusPanels_[0]->setText(QString::fromStdString(item.data.FileName));
+    statusPanels_[1]->setText(QString::fromStdString(SizeText(static_cast<uint64_t>(item.data.FileSize))));
+    statusPanels_[2]->setText(localTimeText(item.data.ModifyDate));
+    statusPanels_[4]->setText(QString::fromStdString(item.data.FullName));
+}
+
+void TfrmMain::invertSelection() {
+    ImageListView* easy = centre_->Easy();
+    QItemSelection all(easy->model()->index(0, 0), easy->model()->index(easy->model()->rowCount() - 1, 0));
+    selectionHandlingSuspended_ = true;
+    easy->selectionModel()->select(all, QItemSelectionModel::Toggle);
+    selectionHandlingSuspended_ = false;
+    onSelectionChanged();
+}
+
 void TfrmMain::showAbout() {
     TfrmAbout about(this);
     about.exec();
+}
+
+void TfrmMain::openHelp() {
+    QFileInfo help(QString::fromStdString((folders_.ProgramFolder() / "help.chm").string()));
+    QDesktopServices::openUrl(help.exists() ? QUrl::fromLocalFile(help.absoluteFilePath()) : QUrl(kOnlineHelpPage));
+}
+
+void TfrmMain::sendBugReport() {
+    std::string link = bugReportLink();
+    logGuarded("Made bugreport email");
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(link), QUrl::TolerantMode));
+    logGuarded("Bug report email sent");
 }
 
 void TfrmMain::LoadLayout() {
@@ -61,7 +258,41 @@ void TfrmMain::LoadLayout() {
         move(layout_.left, layout_.top);
         resize(layout_.width, layout_.height);
     }
+    applyPaneSizes();
     applySkin(QString::fromStdString(layout_.skin), !loaded.hideSkin);
+}
+
+namespace {
+// A splitter whose first (or second) part takes the size from the layout.
+struct PaneSize {
+    int WindowLayout::*value;
+    const char* splitter;
+    int part;
+};
+const PaneSize kPaneSizes[] = {
+    {&WindowLayout::fileTree, "tsFiles", 0},         {&WindowLayout::categoryTree, "tsCatalog", 0},
+    {&WindowLayout::categoryKeywords, "tsKeywords", 1}, {&WindowLayout::fileTree2, "tsFiles2", 0},
+    {&WindowLayout::grid, "tsStockInfo", 0},         {&WindowLayout::bottomPanel, "tsCentreFiles", 1},
+};
+constexpr int kRestOfSplitter = 400;
+} // namespace
+
+void TfrmMain::applyPaneSizes() {
+    panes_->setSizes({layout_.leftPanel, std::max(100, layout_.width - layout_.leftPanel - layout_.rightPanel),
+                      layout_.rightPanel});
+    for (const PaneSize& size : kPaneSizes) {
+        auto* splitter = findChild<QSplitter*>(size.splitter);
+        int value = layout_.*size.value;
+        splitter->setSizes(size.part == 0 ? QList<int>{value, kRestOfSplitter} : QList<int>{kRestOfSplitter, value});
+    }
+}
+
+void TfrmMain::readPaneSizes() {
+    QList<int> widths = panes_->sizes();
+    layout_.leftPanel = widths.value(0);
+    layout_.rightPanel = widths.value(2);
+    for (const PaneSize& size : kPaneSizes)
+        layout_.*size.value = findChild<QSplitter*>(size.splitter)->sizes().value(size.part);
 }
 
 void TfrmMain::ShowAsLaidOut() {
@@ -84,6 +315,7 @@ void TfrmMain::SaveLayout() {
     layout_.top = y();
     layout_.width = width();
     layout_.height = height();
+    readPaneSizes();
     orvella::SaveLayout(store_, layout_);
 }
 

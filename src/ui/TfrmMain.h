@@ -9,13 +9,20 @@
 #include <QMainWindow>
 #include <memory>
 
+class QLabel;
 class QMenu;
+class QSplitter;
 
 namespace orvella {
 
 class TdmMain;
+class CommandTable;
+class LeftPane;
+class CentrePane;
+class RightPane;
 
-// The main window. It owns the catalogue access object and the option cache,
+// The main window: it assembles the three panes, the menus, the toolbar and
+// the status bar, owns the catalogue access object and the option cache,
 // loads its layout when it is created and saves it when it closes.
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -26,6 +33,10 @@ public:
     TStockDBObject& StockDB() { return *stockDB_; }
     TOptionsCache& Options() { return options_; }
     const TFolders& Folders() const { return folders_; }
+    CommandTable& Commands();
+    LeftPane* Left() const { return left_; }
+    CentrePane* Centre() const { return centre_; }
+    RightPane* Right() const { return right_; }
 
     bool DebugMode() const { return debugMode_; }
     void EnableDebugMode();
@@ -34,15 +45,34 @@ public:
     void ShowAsLaidOut();
     // A later copy of the program asked for this window.
     void RestoreOrRaise();
+    // Hides the switchable pages whose options are off.
+    void ApplyPageVisibility();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void buildPanes();
     void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    void bindWindowCommands();
+    void connectPanes();
+
     void LoadLayout();
     void SaveLayout();
+    void applyPaneSizes();
+    void readPaneSizes();
+
+    void onLeftPageChanged(int page);
+    void onRightPageChanged(int page);
+    void onSelectionChanged();
+    void showStatusOf(const struct ImageListItem& item);
+
     void showAbout();
+    void openHelp();
+    void sendBugReport();
+    void invertSelection();
 
     TdmMain& dataModule_;
     TFolders& folders_;
@@ -53,7 +83,14 @@ private:
     bool explorerMenu_ = false;
     bool debugMode_ = false;
     bool layoutSaved_ = false;
+    bool selectionHandlingSuspended_ = false;
+
+    QSplitter* panes_ = nullptr;
+    LeftPane* left_ = nullptr;
+    CentrePane* centre_ = nullptr;
+    RightPane* right_ = nullptr;
     QMenu* mnuDebug_ = nullptr;
+    QLabel* statusPanels_[5] = {};
 };
 
 } // namespace orvella

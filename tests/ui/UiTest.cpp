@@ -3,6 +3,9 @@
 #include "shell/SingleInstance.h"
 #include "support/TempFolder.h"
 #include "ui/AboutBox.h"
+#include "ui/BugReport.h"
+#include "ui/CommandTable.h"
+#include "ui/ImageListView.h"
 #include "ui/OrvellaApplication.h"
 #include "ui/ProgressWindow.h"
 #include "ui/TdmMain.h"
@@ -11,6 +14,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTabWidget>
+#include <QToolBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -52,6 +57,11 @@ private slots:
     void mainWindowCaptionDebugMenuAndLayout();
     void maximisedWindowReopensMaximised();
     void laterCopyAsksTheRunningOneToShowItsWindow();
+    void menusToolbarAndCommandTable();
+    void everyTabOptionOffHidesTheEightPages();
+    void bugReportLinkIsExact();
+    void sortingByHeaderColumns();
+    void selectionFillsTheStatusBar();
 };
 
 void UiTest::errorInAnEventHandlerIsLoggedWithTheLatestStatement() {
@@ -161,6 +171,122 @@ void UiTest::laterCopyAsksTheRunningOneToShowItsWindow() {
     window.showMinimized();
     window.RestoreOrRaise();
     QVERIFY(!window.isMinimized());
+}
+
+namespace {
+
+ImageListItem listItem(const char* name, int64_t size, int day) {
+    ImageListItem item;
+    item.caption = name;
+    item.data.FileName = name;
+    item.data.FullName = std::string("/pictures/") + name;
+    item.data.FileSize = size;
+    item.data.ModifyDate = *fromIsoText("2026-12-" + std::to_string(10 + day) + " 10:00:00");
+    return item;
+}
+
+QStringList captions(const ImageListModel& model) {
+    QStringList names;
+    for (int i = 0; i < model.itemCount(0); ++i)
+        names << model.item(0, i).caption;
+    return names;
+}
+
+} // namespace
+
+void UiTest::menusToolbarAndCommandTable() {
+    WindowFixture fixture;
+    TfrmMain window(*fixture.dataModule, fixture.folders, fixture.store);
+    QStringList menus;
+    for (QAction* menu : window.menuBar()->actions())
+        menus << menu->text();
+    QCOMPARE(menus, QStringList({"File", "Category", "Image", "Database", "Debug", "Help"}));
+    QToolBar* toolbar = window.findChild<QToolBar*>("tbMain");
+    QStringList buttons;
+    for (QAction* action : toolbar->actions())
+        buttons << action->objectName();
+    QCOMPARE(buttons, QStringList({"actOptions", "actRefresh", "actUpload", "actSyncronize", "actBugReport",
+                                   "actInverSelection", "actShowFile", "actFullScan"}));
+    QAction* remove = window.Commands().Action("actDelete");
+    QCOMPARE(remove->shortcuts(), QList<QKeySequence>({QKeySequence(Qt::SHIFT | Qt::Key_Delete),
+                                                       QKeySequence(Qt::Key_F8)}));
+    QCOMPARE(remove->toolTip(), QString("Delete File(s)"));
+    QVERIFY(!remove->isEnabled()); // its command is not carried yet
+    QVERIFY(window.Commands().Action("actAbout")->isEnabled());
+    QMenu* states = window.findChild<QMenu*>("mnuGlobalStatus");
+    QCOMPARE(states->actions().size(), 7);
+    QCOMPARE(states->actions().at(6)->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F7));
+}
+
+void UiTest::everyTabOptionOffHidesTheEightPages() {
+    WindowFixture fixture;
+    SettingsStore::Values off;
+    for (const char* option : {"tabcatalog", "tabstocks", "tabuploads", "tabstockinfo", "tabimageinfo",
+                               "tabkeywords", "tabfiles2", "tabmodel"})
+        off.push_back({option, "0"});
+    fixture.store.write("Options", off);
+    TfrmMain window(*fixture.dataModule, fixture.folders, fixture.store);
+    auto* left = window.findChild<QTabWidget*>("PageControl1");
+    auto* right = window.findChild<QTabWidget*>("PageControl2");
+    QVERIFY(left->isTabVisible(0));
+    for (int page = 1; page < left->count(); ++page)
+        QVERIFY(!left->isTabVisible(page));
+    for (int page = 0; page < right->count(); ++page)
+        QVERIFY(!right->isTabVisible(page));
+}
+
+void UiTest::bugReportLinkIsExact() {
+    QCOMPARE(bugReportLink(),
+             std::string("mailto:support@orvella.example?&subject=Bug%20report&body=Hello,%20I%20have%20a%20"
+                         "Orvella%20program%20version%201.5.%20I%20would%20like%20to%20report%20the%20following"
+                         "%20issue:\n%0d%0dNote:%20[To%20get%20more%20info,%20you%20can%20attach%20Orvella%20log"
+                         "%20file%20from%20the%20application%20folder.%20The%20file%20doesn't%20contain%20any%20"
+                         "private%20info%20such%20as%20passwords%20etc]"));
+    QCOMPARE(mailtoLink("a@b", "c@d", "e@f", "S", "x\r\ny"), std::string("mailto:a@b?cc=c@d&bcc=e@f&subject=S&body=x%0dy"));
+}
+
+void UiTest::sortingByHeaderColumns() {
+    ImageListView view("Easy");
+    ImageListModel& model = *view.Items();
+    model.addGroup("Files (3)");
+    model.addItem(0, listItem("b.jpg", 300, 1));
+    model.addItem(0, listItem("a.eps", 100, 3));
+    model.addItem(0, listItem("c.tif", 200, 2));
+    view.clickColumn(ImageListView::SizeColumn);
+    QCOMPARE(captions(model), QStringList({"a.eps", "c.tif", "b.jpg"}));
+    view.clickColumn(ImageListView::SizeColumn);
+    QCOMPARE(captions(model), QStringList({"b.jpg", "c.tif", "a.eps"}));
+    view.clickColumn(ImageListView::NameColumn);
+    QCOMPARE(captions(model), QStringList({"a.eps", "b.jpg", "c.tif"}));
+    view.clickColumn(ImageListView::SentColumn); // keeps the key, resets the direction
+    QCOMPARE(captions(model), QStringList({"a.eps", "b.jpg", "c.tif"}));
+    view.clickColumn(ImageListView::DateColumn);
+    QCOMPARE(captions(model), QStringList({"b.jpg", "c.tif", "a.eps"}));
+    view.clickColumn(ImageListView::TypeColumn);
+    QCOMPARE(captions(model), QStringList({"a.eps", "b.jpg", "c.tif"}));
+}
+
+void UiTest::selectionFillsTheStatusBar() {
+    WindowFixture fixture;
+    TfrmMain window(*fixture.dataModule, fixture.folders, fixture.store);
+    ImageListView* easy = window.findChild<ImageListView*>("Easy");
+    ImageListModel& model = *easy->Items();
+    model.addGroup("Files (3)");
+    for (auto [name, size] : {std::pair{"a.jpg", 1536}, std::pair{"b.jpg", 10}, std::pair{"c.jpg", 20}})
+        model.addItem(0, listItem(name, size, 1));
+    auto panel = [&window](int n) {
+        return window.findChild<QLabel*>(QString("StatusBar1Panel%1").arg(n))->text();
+    };
+    easy->setCurrentIndex(model.index(1));
+    QCOMPARE(panel(0), QString("a.jpg"));
+    QCOMPARE(panel(1), QString("1`51 Kb"));
+    QCOMPARE(panel(3), QString("1 files selected"));
+    QCOMPARE(panel(4), QString("/pictures/a.jpg"));
+    easy->selectAll();
+    QCOMPARE(panel(3), QString("3 files selected"));
+    easy->selectionModel()->select(model.index(2), QItemSelectionModel::Deselect);
+    window.Commands().Action("actInverSelection")->trigger();
+    QCOMPARE(panel(3), QString("1 files selected"));
 }
 
 } // namespace orvella

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "catalogue/FileRecords.h"
+
+#include <QAbstractListModel>
+#include <QPixmap>
+#include <QString>
+#include <vector>
+
+namespace orvella {
+
+// One file shown in an image list.
+struct ImageListItem {
+    QString caption;
+    int imageIndex = -1; // picture in the list's image list
+    TImageData data;
+    bool checked = true;
+};
+
+// The content of an image list: groups of items, each group shown as a
+// caption line followed by its thumbnails, and the pictures of the items
+// (the image list), kept apart so indexes match the files' positions.
+class ImageListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    enum class SortKey { Name, Date, Size, Type };
+    static constexpr int kIsGroupRole = Qt::UserRole + 1;
+
+    explicit ImageListModel(QObject* parent = nullptr);
+
+    void clear();         // groups and items
+    void clearPictures(); // the image list
+    int addGroup(const QString& caption);
+    void setGroupCaption(int group, const QString& caption);
+    int groupCount() const { return static_cast<int>(groups_.size()); }
+    QString groupCaption(int group) const { return groups_.at(group).caption; }
+    int itemCount(int group) const { return static_cast<int>(groups_.at(group).items.size()); }
+    const ImageListItem& item(int group, int index) const { return groups_.at(group).items.at(index); }
+    // Appends an item to a group; returns its row.
+    int addItem(int group, ImageListItem item);
+    // Appends a picture to the image list; returns its index.
+    int addPicture(const QPixmap& picture);
+    int pictureCount() const { return static_cast<int>(pictures_.size()); }
+
+    void setCheckBoxes(bool shown);
+    bool checkBoxes() const { return checkBoxes_; }
+    void sort(SortKey key, bool reversed);
+
+    // The item of a row, or none for a group caption.
+    const ImageListItem* itemAt(const QModelIndex& index) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    struct Group {
+        QString caption;
+        std::vector<ImageListItem> items;
+    };
+    struct Row {
+        int group;
+        int item; // -1 for the group's caption line
+    };
+
+    void rebuildRows();
+    Qt::CheckState groupCheckState(int group) const;
+
+    std::vector<Group> groups_;
+    std::vector<Row> rows_;
+    std::vector<QPixmap> pictures_;
+    bool checkBoxes_ = false;
+};
+
+} // namespace orvella

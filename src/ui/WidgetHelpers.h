@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QAction>
+#include <QLabel>
+#include <QToolBar>
+#include <QWidget>
+
+namespace orvella {
+
+// A child widget carrying its control name as objectName.
+template <typename Widget, typename... Arguments>
+Widget* named(const char* name, Arguments&&... arguments) {
+    auto* widget = new Widget(std::forward<Arguments>(arguments)...);
+    widget->setObjectName(name);
+    return widget;
+}
+
+// A toolbar button known by its hint. It stays disabled until the part of the
+// program that carries its command connects to it.
+inline QAction* hintButton(QToolBar* toolbar, const char* name, const char* hint) {
+    QAction* action = toolbar->addAction(hint);
+    action->setObjectName(name);
+    action->setToolTip(hint);
+    action->setEnabled(false);
+    return action;
+}
+
+// A popup entry of a list, disabled until its command is connected.
+inline QAction* popupEntry(QWidget* owner, const char* name, const char* caption) {
+    auto* action = new QAction(caption, owner);
+    action->setObjectName(name);
+    action->setEnabled(false);
+    owner->addAction(action);
+    return action;
+}
+
+inline QAction* popupSeparator(QWidget* owner) {
+    auto* separator = new QAction(owner);
+    separator->setSeparator(true);
+    owner->addAction(separator);
+    return separator;
+}
+
+} // namespace orvella
