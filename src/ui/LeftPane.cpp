@@ -47,6 +47,7 @@ QWidget* LeftPane::buildFilesPage() {
     row->addWidget(find);
     row->addWidget(button);
     searchLayout->addLayout(row);
+    searchLayout->addStretch();
 
     page->addWidget(tree_);
     page->addWidget(search);

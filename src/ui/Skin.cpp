@@ -25,6 +25,9 @@ QPalette blueIcePalette() {
     palette.setColor(QPalette::ButtonText, QColor(0x10, 0x24, 0x38));
     palette.setColor(QPalette::ToolTipBase, frost);
     palette.setColor(QPalette::Link, steel);
+    const QColor greyed(0x8A, 0x97, 0xA5);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, greyed);
     return palette;
 }
 

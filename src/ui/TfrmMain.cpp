@@ -1,11 +1,13 @@
 #include "ui/TfrmMain.h"
 
+#include "shell/AppState.h"
 #include "shell/Log.h"
 #include "shell/SizeText.h"
 #include "shell/Version.h"
 #include "ui/AboutBox.h"
 #include "ui/BugReport.h"
 #include "ui/CentrePane.h"
+#include "ui/FolderView.h"
 #include "ui/ImageListView.h"
 #include "ui/LeftPane.h"
 #include "ui/Links.h"
@@ -17,12 +19,15 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QFileSystemModel>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
+#include <QTreeView>
 #include <QToolBar>
 #include <QUrl>
 
@@ -99,6 +104,8 @@ void TfrmMain::buildPanes() {
     panes_->addWidget(right_);
     panes_->setStretchFactor(1, 1);
     setCentralWidget(panes_);
+    mainView_ = new FolderView(centre_->Easy(), dataModule_.Connection(), this);
+    secondView_ = new FolderView(right_->Easy2(), dataModule_.Connection(), this);
 }
 
 void TfrmMain::buildMenus() {
@@ -148,11 +155,16 @@ void TfrmMain::bindWindowCommands() {
     commands.Bind("actFAQ", [] { QDesktopServices::openUrl(QUrl(kForumPage)); });
     commands.Bind("actBugReport", [this] { sendBugReport(); });
     commands.Bind("actInverSelection", [this] { invertSelection(); });
+    commands.Bind("actRefresh", [this] { refresh(); });
     for (QAction* action : commands.findChildren<QAction*>())
         addAction(action); // shortcuts work wherever the focus is in the window
 }
 
 void TfrmMain::connectPanes() {
+    connect(left_->Tree()->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TfrmMain::onTreeSelectionChanged);
+    connect(right_->Tree2()->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TfrmMain::onTree2SelectionChanged);
     connect(left_, &QTabWidget::currentChanged, this, &TfrmMain::onLeftPageChanged);
     connect(right_, &QTabWidget::currentChanged, this, &TfrmMain::onRightPageChanged);
     ImageListView* easy = centre_->Easy();
@@ -178,6 +190,8 @@ void TfrmMain::onLeftPageChanged(int page) {
     try {
         ImageListView* easy = centre_->Easy();
         easy->Items()->setCheckBoxes(page == LeftPane::UploadsPage);
+        if (page == LeftPane::FilesPage)
+            loadMainFolder();
         static const char* const lines[] = {"Files tab selected", "Catalog tab selected", "Stock tab selected",
                                             "Uploads tab selected"};
         if (page >= 0 && page < 4)
@@ -233,6 +247,78 @@ void TfrmMain::invertSelection() {
     onSelectionChanged();
 }
 
+QString TfrmMain::SelectedFolder() const {
+    return left_->TreeModel()->filePath(left_->Tree()->currentIndex());
+}
+
+void TfrmMain::SelectFolder(const QString& folder) {
+    QModelIndex index = left_->TreeModel()->index(folder);
+    if (!index.isValid())
+        return;
+    left_->Tree()->setCurrentIndex(index);
+    left_->Tree()->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+// The folder remembered in the layout is reached once; until then, with the
+// full scan on, selections made while restoring it load nothing.
+void TfrmMain::onTreeSelectionChanged() {
+    if (!AppStarted || !isVisible())
+        return;
+    mainView_->Stop();
+    if (RestoreFolderPending) {
+        std::string saved = store_.readText(kMainWindowSection, "Directory", "");
+        if (saved.empty() || saved == SelectedFolder().toStdString())
+            RestoreFolderPending = false;
+    }
+    if (RestoreFolderPending && options_.GetOption("FullScan").toBool())
+        return;
+    loadMainFolder();
+}
+
+void TfrmMain::loadMainFolder() {
+    QString folder = SelectedFolder();
+    if (folder.isEmpty())
+        return;
+    mainView_->Load(folder, folders_.PreviewCacheFolder(), options_.GetOption("JPEGPreview").toBool());
+}
+
+void TfrmMain::onTree2SelectionChanged() {
+    QString folder = right_->Tree2()->model()->data(right_->Tree2()->currentIndex(),
+                                                    QFileSystemModel::FilePathRole).toString();
+    if (!folder.isEmpty())
+        secondView_->Load(folder, folders_.PreviewCacheFolder(), options_.GetOption("JPEGPreview").toBool());
+}
+
+void TfrmMain::refresh() {
+    if (left_->currentIndex() == LeftPane::FilesPage) {
+        loadMainFolder();
+        logGuarded("Window refreshed");
+    } else {
+        onLeftPageChanged(left_->currentIndex());
+    }
+    if (right_->currentIndex() == RightPane::FilesPage) {
+        onTree2SelectionChanged();
+        logGuarded("Window 2 refreshed");
+    }
+}
+
+// The first time the window is up after start-up, the folder tree loads its
+// selected folder, once.
+void TfrmMain::firstActivation() {
+    if (activatedOnce_)
+        return;
+    activatedOnce_ = true;
+    loadMainFolder();
+}
+
+void TfrmMain::stopFolderViews() {
+    if (mainView_->Loading() || secondView_->Loading()) {
+        mainView_->Stop();
+        secondView_->Stop();
+        logGuarded("Terminated directory processing threads");
+    }
+}
+
 void TfrmMain::showAbout() {
     TfrmAbout about(this);
     about.exec();
@@ -259,6 +345,8 @@ void TfrmMain::LoadLayout() {
         resize(layout_.width, layout_.height);
     }
     applyPaneSizes();
+    if (!layout_.directory.empty())
+        SelectFolder(QString::fromStdString(layout_.directory)); // a folder that is gone is ignored
     applySkin(QString::fromStdString(layout_.skin), !loaded.hideSkin);
 }
 
@@ -300,6 +388,7 @@ void TfrmMain::ShowAsLaidOut() {
         showMaximized();
     else
         show();
+    QTimer::singleShot(0, this, &TfrmMain::firstActivation);
 }
 
 void TfrmMain::RestoreOrRaise() {
@@ -316,6 +405,7 @@ void TfrmMain::SaveLayout() {
     layout_.width = width();
     layout_.height = height();
     readPaneSizes();
+    layout_.directory = SelectedFolder().toStdString();
     orvella::SaveLayout(store_, layout_);
 }
 
@@ -330,6 +420,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         } catch (...) {
             OrvellaApplication::reportCurrentException(this);
         }
+        stopFolderViews();
     }
     event->accept();
 }

@@ -20,6 +20,7 @@ class CommandTable;
 class LeftPane;
 class CentrePane;
 class RightPane;
+class FolderView;
 
 // The main window: it assembles the three panes, the menus, the toolbar and
 // the status bar, owns the catalogue access object and the option cache,
@@ -47,6 +48,11 @@ public:
     void RestoreOrRaise();
     // Hides the switchable pages whose options are off.
     void ApplyPageVisibility();
+    FolderView* MainFolderView() const { return mainView_; }
+    FolderView* SecondFolderView() const { return secondView_; }
+    // Lists a folder in the main view, as selecting it in the folder tree does.
+    void SelectFolder(const QString& folder);
+    QString SelectedFolder() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -64,6 +70,12 @@ private:
     void applyPaneSizes();
     void readPaneSizes();
 
+    void onTreeSelectionChanged();
+    void onTree2SelectionChanged();
+    void loadMainFolder();
+    void refresh();
+    void firstActivation();
+    void stopFolderViews();
     void onLeftPageChanged(int page);
     void onRightPageChanged(int page);
     void onSelectionChanged();
@@ -84,11 +96,14 @@ private:
     bool debugMode_ = false;
     bool layoutSaved_ = false;
     bool selectionHandlingSuspended_ = false;
+    bool activatedOnce_ = false;
 
     QSplitter* panes_ = nullptr;
     LeftPane* left_ = nullptr;
     CentrePane* centre_ = nullptr;
     RightPane* right_ = nullptr;
+    FolderView* mainView_ = nullptr;
+    FolderView* secondView_ = nullptr;
     QMenu* mnuDebug_ = nullptr;
     QLabel* statusPanels_[5] = {};
 };
