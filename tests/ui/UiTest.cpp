@@ -1,4 +1,5 @@
 #include "catalogue/Connection.h"
+#include "shell/AppState.h"
 #include "shell/Log.h"
 #include "shell/SingleInstance.h"
 #include "support/TempFolder.h"
@@ -62,6 +63,8 @@ private slots:
     void bugReportLinkIsExact();
     void sortingByHeaderColumns();
     void selectionFillsTheStatusBar();
+    void selectingAFolderListsItsPictures();
+    void selectingAnotherFolderStopsTheFirst();
 };
 
 void UiTest::errorInAnEventHandlerIsLoggedWithTheLatestStatement() {
@@ -287,6 +290,61 @@ void UiTest::selectionFillsTheStatusBar() {
     easy->selectionModel()->select(model.index(2), QItemSelectionModel::Deselect);
     window.Commands().Action("actInverSelection")->trigger();
     QCOMPARE(panel(3), QString("1 files selected"));
+}
+
+namespace {
+
+void writePictures(const fs::path& folder, int count, int width) {
+    fs::create_directories(folder);
+    for (int i = 0; i < count; ++i) {
+        QImage picture(width, width * 2 / 3, QImage::Format_RGB32);
+        picture.fill(QColor::fromHsv(i * 30 % 360, 200, 200));
+        picture.save(QString::fromStdString((folder / ("p" + std::to_string(i) + ".jpg")).string()), "JPEG");
+    }
+}
+
+QString groupCaption(ImageListView* list) {
+    return list->Items()->groupCount() ? list->Items()->groupCaption(0) : QString();
+}
+
+} // namespace
+
+void UiTest::selectingAFolderListsItsPictures() {
+    WindowFixture fixture;
+    writePictures(fixture.root / "shoot", 3, 300);
+    fs::create_directories(fixture.root / "nothing");
+    TfrmMain window(*fixture.dataModule, fixture.folders, fixture.store);
+    AppStarted = true;
+    window.show();
+    ImageListView* easy = window.findChild<ImageListView*>("Easy");
+    window.SelectFolder(QString::fromStdString((fixture.root / "shoot").string()));
+    QTRY_COMPARE(groupCaption(easy), QString("Files (3)"));
+    QCOMPARE(easy->Items()->pictureCount(), 3);
+    QVERIFY(!easy->Items()->item(0, 0).data.MD5.empty());
+    window.SelectFolder(QString::fromStdString((fixture.root / "nothing").string()));
+    QTRY_COMPARE(groupCaption(easy), QString("Files (0)"));
+    window.close();
+    QCOMPARE(fixture.store.readText("MainWindow", "Directory", ""), (fixture.root / "nothing").string());
+    AppStarted = false;
+}
+
+void UiTest::selectingAnotherFolderStopsTheFirst() {
+    WindowFixture fixture;
+    writePictures(fixture.root / "big", 40, 1600);
+    writePictures(fixture.root / "small", 2, 200);
+    TfrmMain window(*fixture.dataModule, fixture.folders, fixture.store);
+    AppStarted = true;
+    window.show();
+    ImageListView* easy = window.findChild<ImageListView*>("Easy");
+    window.SelectFolder(QString::fromStdString((fixture.root / "big").string()));
+    QTest::qWait(30);
+    window.SelectFolder(QString::fromStdString((fixture.root / "small").string()));
+    QTRY_COMPARE(groupCaption(easy), QString("Files (2)"));
+    QTest::qWait(300); // anything the first run still had on its way is dropped
+    QCOMPARE(easy->Items()->itemCount(0), 2);
+    for (int i = 0; i < 2; ++i)
+        QVERIFY(easy->Items()->item(0, i).data.FilePath == (fixture.root / "small").string());
+    AppStarted = false;
 }
 
 } // namespace orvella
