@@ -58,7 +58,8 @@ std::string EncodeBitmap24(const QImage& picture) {
 }
 
 void WriteBitmapFile(const std::filesystem::path& file, const QImage& picture) {
-    replaceFileAtomically(file, EncodeBitmap24(picture));
+    // A cache file lost in a crash is made again, so it is not flushed.
+    replaceFileAtomically(file, EncodeBitmap24(picture), 0644, Durability::Cache);
 }
 
 std::optional<QImage> ReadPreviewFile(const std::filesystem::path& file) {

@@ -51,8 +51,8 @@ public:
         if (::fchmod(fd_, mode) != 0)
             throwErrno("cannot set the permissions of " + path_.string());
     }
-    void flushAndClose() {
-        if (::fsync(fd_) != 0)
+    void close(Durability durability) {
+        if (durability == Durability::Flushed && ::fsync(fd_) != 0)
             throwErrno("cannot flush " + path_.string());
         int fd = fd_;
         fd_ = -1;
@@ -89,13 +89,15 @@ void flushFolder(const fs::path& folder) {
 
 } // namespace
 
-void replaceFileAtomically(const fs::path& target, std::string_view content, mode_t newFileMode) {
+void replaceFileAtomically(const fs::path& target, std::string_view content, mode_t newFileMode,
+                           Durability durability) {
     TemporaryFile temporary(target);
     temporary.write(content);
     temporary.setMode(modeFor(target, newFileMode));
-    temporary.flushAndClose();
+    temporary.close(durability);
     temporary.renameOver(target);
-    flushFolder(target.parent_path());
+    if (durability == Durability::Flushed)
+        flushFolder(target.parent_path());
 }
 
 } // namespace orvella

@@ -6,6 +6,10 @@
 
 namespace orvella {
 
+// Whether the new content must reach the disk before the rename. Caches that
+// are rebuilt when unreadable may skip the flush; users' files never do.
+enum class Durability { Flushed, Cache };
+
 // Replaces (or creates) a file so that a crash, a kill or a full disk at any
 // moment leaves either the old content or the new one: the bytes go to a
 // temporary file in the same folder, are flushed to disk, and the temporary
@@ -13,6 +17,6 @@ namespace orvella {
 // bits; a new one gets newFileMode. Throws std::system_error on failure,
 // leaving the target untouched.
 void replaceFileAtomically(const std::filesystem::path& target, std::string_view content,
-                           mode_t newFileMode = 0644);
+                           mode_t newFileMode = 0644, Durability durability = Durability::Flushed);
 
 } // namespace orvella

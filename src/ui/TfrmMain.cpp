@@ -12,11 +12,23 @@
 #include "ui/LeftPane.h"
 #include "ui/Links.h"
 #include "ui/OrvellaApplication.h"
+#include "ui/ProgressWindow.h"
+#include "ui/QtCategoryTree.h"
+#include "ui/QtPrompts.h"
 #include "ui/RightPane.h"
 #include "ui/Skin.h"
 #include "ui/TdmMain.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QTableWidget>
+#include <QTreeWidget>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QFileSystemModel>
@@ -58,6 +70,19 @@ const PageOption kPageOptions[] = {
     {"tabfiles2", false, RightPane::FilesPage},       {"tabmodel", false, RightPane::ModelReleasePage},
 };
 
+// Across file systems a move is a copy, then the removal of the original
+// once the copy is complete; a failed copy leaves no partial file behind.
+void moveFile(const std::filesystem::path& source, const std::filesystem::path& target) {
+    std::error_code error;
+    std::filesystem::rename(source, target, error);
+    if (error != std::errc::cross_device_link)
+        return;
+    if (std::filesystem::copy_file(source, target, error))
+        std::filesystem::remove(source, error);
+    else
+        std::filesystem::remove(target, error);
+}
+
 QString localTimeText(DateTime time) {
     auto seconds = std::chrono::duration_cast<std::chrono::seconds>(time.time_since_epoch()).count();
     return QLocale().toString(QDateTime::fromSecsSinceEpoch(seconds), QLocale::ShortFormat);
@@ -66,21 +91,25 @@ QString localTimeText(DateTime time) {
 } // namespace
 
 TfrmMain::TfrmMain(TdmMain& dataModule, TFolders& folders, const SettingsStore& store)
-    : dataModule_(dataModule), folders_(folders), store_(store), options_(store) {
+    : dataModule_(dataModule), folders_(folders), store_(store), prompts_(std::make_unique<QtPrompts>()),
+      progress_(std::make_unique<ProgressWindow>()), options_(store) {
     setObjectName("frmMain");
     setWindowTitle(kMainWindowCaption);
     resize(1121, 815);
-    stockDB_ = std::make_unique<TStockDBObject>(dataModule.Connection());
-    dataModule_.SetAccessObject(stockDB_.get());
-    logGuarded("Database object created");
     buildPanes();
     buildMenus();
     buildToolbar();
     buildStatusBar();
+    buildImageListPopup();
     bindWindowCommands();
     connectPanes();
+    loadCatalogue();
     folders_.createUserFolder();
     logGuarded("Updated folder path");
+    RefreshReleaseList();
+    logGuarded("Release list updated");
+    RefreshStockList();
+    logGuarded("Stock list updated");
     setAcceptDrops(true);
     LoadLayout();
     logGuarded("Layout loaded");
@@ -106,6 +135,51 @@ void TfrmMain::buildPanes() {
     setCentralWidget(panes_);
     mainView_ = new FolderView(centre_->Easy(), dataModule_.Connection(), this);
     secondView_ = new FolderView(right_->Easy2(), dataModule_.Connection(), this);
+}
+
+// The access object, and the category trees it fills.
+void TfrmMain::loadCatalogue() {
+    stockDB_ = std::make_unique<TStockDBObject>(dataModule_.Connection());
+    stockDB_->SetPrompts(prompts_.get());
+    stockDB_->SetProgress(progress_.get());
+    stockDB_->SetOptions(&options_);
+    dataModule_.SetAccessObject(stockDB_.get());
+    logGuarded("Database object created");
+    categoryTree_ = std::make_unique<QtCategoryTree>(left_->CategoryTree());
+    stockDB_->SetCategoryTree(categoryTree_.get());
+    logGuarded("Category tree assigned");
+    stockDB_->LoadCategoryTree(*categoryTree_, false);
+    logGuarded("Category tree updated");
+    filterCategoryTree_ = std::make_unique<QtCategoryTree>(findChild<QTreeWidget*>("Category"));
+    stockDB_->LoadCategoryTree(*filterCategoryTree_, true);
+    logGuarded("Category tree 2 updated");
+}
+
+// The enabled stocks, and everything built from them.
+void TfrmMain::RefreshStockList() {
+    stocks_ = stockDB_->GetStocks(true);
+    QTableWidget* grid = right_->StockGrid();
+    grid->setRowCount(static_cast<int>(stocks_.size()));
+    auto* stockView = findChild<QTreeWidget*>("StockView");
+    stockView->clear();
+    for (size_t row = 0; row < stocks_.size(); ++row) {
+        QString name = QString::fromStdString(stocks_[row].Name);
+        grid->setItem(static_cast<int>(row), 0, new QTableWidgetItem(name));
+        new QTreeWidgetItem(stockView, {name, "", ""});
+    }
+    findChild<QWidget*>("pnlStockProgress")->hide();
+}
+
+void TfrmMain::RefreshReleaseList() {
+    auto* releases = findChild<QListWidget*>("ReleaseList");
+    releases->clear();
+    for (const TModelRelease& release : stockDB_->GetModelReleases()) {
+        auto* item = new QListWidgetItem(QString::fromStdString(release.ModelName), releases);
+        item->setData(Qt::UserRole, QString::fromStdString(release.ReleaseId));
+        item->setToolTip(QString::fromStdString(release.FileName));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
 }
 
 void TfrmMain::buildMenus() {
@@ -145,6 +219,43 @@ void TfrmMain::buildStatusBar() {
         statusPanels_[panel]->setMinimumWidth(widths[panel]);
         bar->addWidget(statusPanels_[panel], panel == 4 ? 1 : 0);
     }
+}
+
+void TfrmMain::buildImageListPopup() {
+    CommandTable& commands = Commands();
+    pmImages_ = new QMenu(this);
+    pmImages_->setObjectName("pmImages");
+    commands.fill(pmImages_, {"actSyncronize", "actDeleteInvalid", "actSetLocation", "actUnfasten"});
+    commands.addGlobalStateMenu(pmImages_, "Set global status (for all stocks)");
+    commands.fill(pmImages_, {"actCopyKeywords", "actShowFile", "actConvertEPS", "actZip", "actClone", "-",
+                              "actCopy", "actPaste", "actDelete"});
+    ImageListView* easy = centre_->Easy();
+    easy->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(easy, &QWidget::customContextMenuRequested, this, &TfrmMain::showFileMenu);
+    commands.Action("actDeleteInvalid")->setVisible(false);
+    commands.Action("actUnfasten")->setVisible(false);
+}
+
+// The program's own popup, or with the option ExplorerMenu the desktop's
+// actions for the file under the cursor.
+void TfrmMain::showFileMenu(const QPoint& position) {
+    ImageListView* easy = centre_->Easy();
+    QPoint global = easy->viewport()->mapToGlobal(position);
+    if (!explorerMenu_) {
+        pmImages_->popup(global);
+        return;
+    }
+    const ImageListItem* item = easy->Items()->itemAt(easy->indexAt(position));
+    if (!item)
+        return;
+    QString file = QString::fromStdString(item->data.FullName);
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction("Open", [file] { QDesktopServices::openUrl(QUrl::fromLocalFile(file)); });
+    menu->addAction("Open containing folder",
+                    [file] { QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(file).absolutePath())); });
+    menu->addAction("Copy path", [file] { QGuiApplication::clipboard()->setText(file); });
+    menu->popup(global);
 }
 
 void TfrmMain::bindWindowCommands() {
@@ -190,6 +301,8 @@ void TfrmMain::onLeftPageChanged(int page) {
     try {
         ImageListView* easy = centre_->Easy();
         easy->Items()->setCheckBoxes(page == LeftPane::UploadsPage);
+        Commands().Action("actDeleteInvalid")->setVisible(page == LeftPane::StocksPage);
+        Commands().Action("actUnfasten")->setVisible(page == LeftPane::CatalogPage);
         if (page == LeftPane::FilesPage)
             loadMainFolder();
         static const char* const lines[] = {"Files tab selected", "Catalog tab selected", "Stock tab selected",
@@ -316,6 +429,52 @@ void TfrmMain::stopFolderViews() {
         mainView_->Stop();
         secondView_->Stop();
         logGuarded("Terminated directory processing threads");
+    }
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+// Files dropped from the file manager are moved into the folder under the
+// drop: the main view's folder over the image list, the folder under the
+// cursor over the tree.
+void TfrmMain::dropEvent(QDropEvent* event) {
+    QString folder = dropTargetFolder(event->position().toPoint());
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return;
+    event->acceptProposedAction();
+    moveDroppedFiles(event->mimeData()->urls(), folder);
+    refresh();
+}
+
+QString TfrmMain::dropTargetFolder(const QPoint& position) const {
+    QWidget* target = childAt(position);
+    ImageListView* easy = centre_->Easy();
+    QTreeView* tree = left_->Tree();
+    if (target && (target == easy->viewport() || easy->isAncestorOf(target)))
+        return left_->currentIndex() == LeftPane::FilesPage ? SelectedFolder() : QString();
+    if (target && (target == tree->viewport() || tree->isAncestorOf(target))) {
+        QModelIndex under = tree->indexAt(tree->viewport()->mapFrom(this, position));
+        return under.isValid() ? left_->TreeModel()->filePath(under) : SelectedFolder();
+    }
+    return {};
+}
+
+// A file that would replace another of the same name stays where it is.
+void TfrmMain::moveDroppedFiles(const QList<QUrl>& files, const QString& folder) {
+    ProgressScope progress(*progress_, static_cast<int>(files.size()) - 1);
+    int position = 0;
+    for (const QUrl& url : files) {
+        progress.step(position++);
+        if (!url.isLocalFile())
+            continue;
+        std::filesystem::path source = url.toLocalFile().toStdString();
+        std::filesystem::path target = std::filesystem::path(folder.toStdString()) / source.filename();
+        std::error_code error;
+        if (!std::filesystem::exists(target, error) && source != target)
+            moveFile(source, target);
     }
 }
 

@@ -21,6 +21,9 @@ class LeftPane;
 class CentrePane;
 class RightPane;
 class FolderView;
+class QtCategoryTree;
+class QtPrompts;
+class ProgressWindow;
 
 // The main window: it assembles the three panes, the menus, the toolbar and
 // the status bar, owns the catalogue access object and the option cache,
@@ -32,6 +35,7 @@ public:
     ~TfrmMain() override;
 
     TStockDBObject& StockDB() { return *stockDB_; }
+    const TStockList& Stocks() const { return stocks_; }
     TOptionsCache& Options() { return options_; }
     const TFolders& Folders() const { return folders_; }
     CommandTable& Commands();
@@ -63,6 +67,10 @@ private:
     void buildToolbar();
     void buildStatusBar();
     void bindWindowCommands();
+    void buildImageListPopup();
+    void loadCatalogue();
+    void RefreshStockList();
+    void RefreshReleaseList();
     void connectPanes();
 
     void LoadLayout();
@@ -81,6 +89,11 @@ private:
     void onSelectionChanged();
     void showStatusOf(const struct ImageListItem& item);
 
+    void showFileMenu(const QPoint& position);
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    QString dropTargetFolder(const QPoint& position) const;
+    void moveDroppedFiles(const QList<QUrl>& files, const QString& folder);
     void showAbout();
     void openHelp();
     void sendBugReport();
@@ -89,7 +102,12 @@ private:
     TdmMain& dataModule_;
     TFolders& folders_;
     const SettingsStore& store_;
+    std::unique_ptr<QtPrompts> prompts_;
+    std::unique_ptr<ProgressWindow> progress_;
     std::unique_ptr<TStockDBObject> stockDB_;
+    std::unique_ptr<QtCategoryTree> categoryTree_;
+    std::unique_ptr<QtCategoryTree> filterCategoryTree_;
+    TStockList stocks_;
     TOptionsCache options_;
     WindowLayout layout_;
     bool explorerMenu_ = false;
@@ -105,6 +123,7 @@ private:
     FolderView* mainView_ = nullptr;
     FolderView* secondView_ = nullptr;
     QMenu* mnuDebug_ = nullptr;
+    QMenu* pmImages_ = nullptr;
     QLabel* statusPanels_[5] = {};
 };
 
