@@ -441,12 +441,17 @@ void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
 // drop: the main view's folder over the image list, the folder under the
 // cursor over the tree.
 void TfrmMain::dropEvent(QDropEvent* event) {
-    QString folder = dropTargetFolder(event->position().toPoint());
+    if (DropFiles(event->mimeData()->urls(), event->position().toPoint()))
+        event->acceptProposedAction();
+}
+
+bool TfrmMain::DropFiles(const QList<QUrl>& files, const QPoint& position) {
+    QString folder = dropTargetFolder(position);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        return;
-    event->acceptProposedAction();
-    moveDroppedFiles(event->mimeData()->urls(), folder);
+        return false;
+    moveDroppedFiles(files, folder);
     refresh();
+    return true;
 }
 
 QString TfrmMain::dropTargetFolder(const QPoint& position) const {

@@ -57,6 +57,9 @@ public:
     // Lists a folder in the main view, as selecting it in the folder tree does.
     void SelectFolder(const QString& folder);
     QString SelectedFolder() const;
+    // Files dropped from the file manager at a position of the window: moved
+    // into the folder under it. False when nothing there takes files.
+    bool DropFiles(const QList<QUrl>& files, const QPoint& position);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

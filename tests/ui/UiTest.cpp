@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QMimeData>
 #include <QTimer>
 #include <QtTest>
 #include <thread>
@@ -65,6 +66,8 @@ private slots:
     void selectionFillsTheStatusBar();
     void selectingAFolderListsItsPictures();
     void selectingAnotherFolderStopsTheFirst();
+    void filesDroppedOnTheListMoveIntoItsFolder();
+    void popupEntriesFollowTheLeftPage();
 };
 
 void UiTest::errorInAnEventHandlerIsLoggedWithTheLatestStatement() {
@@ -345,6 +348,49 @@ void UiTest::selectingAnotherFolderStopsTheFirst() {
     for (int i = 0; i < 2; ++i)
         QVERIFY(easy->Items()->item(0, i).data.FilePath == (fixture.root / "small").string());
     AppStarted = false;
+}
+
+void UiTest::filesDroppedOnTheListMoveIntoItsFolder() {
+    WindowFixture fixture;
+    writePictures(fixture.root / "target", 1, 200);
+    fs::rename(fixture.root / "target" / "p0.jpg", fixture.root / "target" / "own.jpg");
+    writePictures(fixture.root / "desktop", 2, 200);
+    test::writeFile(fixture.root / "target" / "p1.jpg", "already here");
+    TfrmMain window(*fixture.dataModule, fixture.folders, fixture.store);
+    AppStarted = true;
+    window.show();
+    ImageListView* easy = window.findChild<ImageListView*>("Easy");
+    window.SelectFolder(QString::fromStdString((fixture.root / "target").string()));
+    QTRY_COMPARE(groupCaption(easy), QString("Files (2)"));
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString((fixture.root / "desktop" / "p0.jpg").string())),
+                   QUrl::fromLocalFile(QString::fromStdString((fixture.root / "desktop" / "p1.jpg").string()))});
+    QPoint over = easy->viewport()->mapTo(&window, easy->viewport()->rect().center());
+    QVERIFY(window.DropFiles(files.urls(), over));
+    QVERIFY(!window.DropFiles(files.urls(), window.findChild<QWidget*>("StockGrid")->mapTo(&window, QPoint(5, 5))));
+
+    QVERIFY(fs::exists(fixture.root / "target" / "p0.jpg"));
+    QVERIFY(!fs::exists(fixture.root / "desktop" / "p0.jpg"));
+    // A file of the same name in the target is never replaced.
+    QCOMPARE(test::readFile(fixture.root / "target" / "p1.jpg"), std::string("already here"));
+    QVERIFY(fs::exists(fixture.root / "desktop" / "p1.jpg"));
+    QTRY_COMPARE(groupCaption(easy), QString("Files (3)")); // reloaded after the drop
+    AppStarted = false;
+}
+
+void UiTest::popupEntriesFollowTheLeftPage() {
+    WindowFixture fixture;
+    TfrmMain window(*fixture.dataModule, fixture.folders, fixture.store);
+    auto* left = window.findChild<QTabWidget*>("PageControl1");
+    QAction* deleteInvalid = window.Commands().Action("actDeleteInvalid");
+    QAction* unfasten = window.Commands().Action("actUnfasten");
+    left->setCurrentIndex(2); // Stocks
+    QVERIFY(deleteInvalid->isVisible() && !unfasten->isVisible());
+    left->setCurrentIndex(1); // Catalog
+    QVERIFY(!deleteInvalid->isVisible() && unfasten->isVisible());
+    left->setCurrentIndex(3); // Uploads: the list gets check boxes
+    QVERIFY(window.findChild<ImageListView*>("Easy")->Items()->checkBoxes());
 }
 
 } // namespace orvella
