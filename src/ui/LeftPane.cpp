@@ -36,6 +36,9 @@ QWidget* LeftPane::buildFilesPage() {
         tree_->hideColumn(column);
     tree_->header()->hide();
     tree_->setDragDropMode(QAbstractItemView::DropOnly);
+    // Folders are read in the background: keep the selected one in sight as they arrive.
+    connect(treeModel_, &QFileSystemModel::directoryLoaded, tree_,
+            [this] { tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter); });
 
     auto* search = named<QWidget>("pnlSearch");
     auto* find = named<QLineEdit>("edtFind");

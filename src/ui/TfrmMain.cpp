@@ -368,6 +368,8 @@ void TfrmMain::SelectFolder(const QString& folder) {
     QModelIndex index = left_->TreeModel()->index(folder);
     if (!index.isValid())
         return;
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+        left_->Tree()->expand(parent);
     left_->Tree()->setCurrentIndex(index);
     left_->Tree()->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
