@@ -92,8 +92,14 @@ TEST(Startup, LogSwitchWritesTheReportBeforeTheConnectionString) {
     ASSERT_EQ(lines[version + 1].rfind(" Memory Load: ", 0), 0u);
     for (size_t i = version + 1; i < connectionIndex; ++i) // report lines carry no time stamp
         EXPECT_TRUE(lines[i].empty() || lines[i][0] == ' ') << lines[i];
-    EXPECT_TRUE(hasLineEndingWith(lines, " Main form created"));
-    EXPECT_TRUE(hasLineEndingWith(lines, " Layout seved to registry"));
+    std::vector<size_t> creation;
+    for (const char* step : {" Database object created", " Category tree assigned", " Category tree updated",
+                             " Category tree 2 updated", " Updated folder path", " Release list updated",
+                             " Stock list updated", " Layout loaded", " Options cache updated",
+                             " Main form created", " Layout seved to registry"})
+        creation.push_back(indexOfLineEndingWith(lines, step));
+    EXPECT_TRUE(std::is_sorted(creation.begin(), creation.end()));
+    EXPECT_LT(creation.back(), lines.size()) << "every step of the window's creation is logged";
 }
 
 TEST(Startup, SecondCopyHandsOverAndLeavesTheLogAlone) {
