@@ -2,13 +2,9 @@
 // caption reads "Files (n)", and the longest stretch the window thread was
 // busy meanwhile, seen as the largest gap between ticks of a 2 ms timer.
 // Usage: orvella-bench-folder-load PROGRAM_FOLDER PICTURE_FOLDER
-#include "shell/AppState.h"
-#include "shell/Log.h"
+#include "support/WindowHarness.h"
 #include "ui/FolderView.h"
 #include "ui/ImageListView.h"
-#include "ui/OrvellaApplication.h"
-#include "ui/TdmMain.h"
-#include "ui/TfrmMain.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -57,20 +53,12 @@ int main(int argc, char** argv) {
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     OrvellaApplication application(argc, argv);
-    std::filesystem::path program = argv[1];
-    TLog log(program / "LogFile.log");
-    installAppLog(&log);
-    TFolders folders(program, program / "user");
-    SettingsStore store(program, program / "registry.ini");
-    TdmMain dataModule(&application, program / "Orvella.dat");
-    TfrmMain window(dataModule, folders, store);
-    AppStarted = true;
-    window.show();
+    test::WindowHarness harness(application, argv[1]);
+    TfrmMain& window = harness.window;
     int expected = std::atoi(argv[3]);
     Measure cold = loadOnce(window, argv[2], expected);
     Measure warm = loadOnce(window, argv[2], expected);
     std::printf("first load  %.3f s, window thread busy at most %.1f ms\n", cold.seconds, cold.longestBusyMs);
     std::printf("second load %.3f s, window thread busy at most %.1f ms\n", warm.seconds, warm.longestBusyMs);
-    installAppLog(nullptr);
     return 0;
 }

@@ -1,12 +1,8 @@
 // Writes a picture of the main window for each page of its left and right
 // panes, with a folder of pictures listed: the README's screenshots.
 // Usage: orvella-page-screenshots PROGRAM_FOLDER PICTURE_FOLDER OUTPUT_FOLDER
-#include "shell/AppState.h"
-#include "shell/Log.h"
+#include "support/WindowHarness.h"
 #include "ui/ImageListView.h"
-#include "ui/OrvellaApplication.h"
-#include "ui/TdmMain.h"
-#include "ui/TfrmMain.h"
 
 #include <QTabWidget>
 #include <QTest>
@@ -17,15 +13,8 @@ int main(int argc, char** argv) {
     if (argc != 4)
         return 1;
     OrvellaApplication application(argc, argv);
-    std::filesystem::path program = argv[1];
-    TLog log(program / "LogFile.log");
-    installAppLog(&log);
-    TFolders folders(program, program / "user");
-    SettingsStore store(program, program / "registry.ini");
-    TdmMain dataModule(&application, program / "Orvella.dat");
-    TfrmMain window(dataModule, folders, store);
-    AppStarted = true;
-    window.show();
+    test::WindowHarness harness(application, argv[1]);
+    TfrmMain& window = harness.window;
     window.SelectFolder(argv[2]);
     auto* easy = window.findChild<ImageListView*>("Easy");
     if (!QTest::qWaitFor([easy] { return easy->Items()->groupCaption(0).startsWith("Files ("); }, 20000))
@@ -43,6 +32,5 @@ int main(int argc, char** argv) {
     };
     shoot(window.findChild<QTabWidget*>("PageControl1"), "left");
     shoot(window.findChild<QTabWidget*>("PageControl2"), "right");
-    installAppLog(nullptr);
     return 0;
 }
