@@ -423,7 +423,7 @@ void TfrmMain::firstActivation() {
     if (activatedOnce_)
         return;
     activatedOnce_ = true;
-    loadMainFolder();
+    onTreeSelectionChanged();
 }
 
 void TfrmMain::stopFolderViews() {
