@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStandardItemModel>
 #include <QStyledItemDelegate>
@@ -33,8 +34,22 @@ public:
             paintItem(painter, option, index);
     }
 
+    // A click on the painted check box toggles it; a group's box sets all its items.
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override {
+        QVariant state = index.data(Qt::CheckStateRole);
+        if (!state.isValid() || event->type() != QEvent::MouseButtonRelease)
+            return QStyledItemDelegate::editorEvent(event, model, option, index);
+        auto* click = static_cast<QMouseEvent*>(event);
+        if (!checkBoxRect(option.rect).contains(click->position().toPoint()))
+            return false;
+        bool checked = static_cast<Qt::CheckState>(state.toInt()) == Qt::Checked;
+        return model->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+    }
+
+    static QRect checkBoxRect(const QRect& cell) { return {cell.left() + 2, cell.top() + 4, 16, 16}; }
+
 private:
-    QRect checkBoxRect(const QRect& cell) const { return {cell.left() + 2, cell.top() + 4, 16, 16}; }
 
     void paintCheckBox(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
         QVariant state = index.data(Qt::CheckStateRole);

@@ -68,6 +68,7 @@ private slots:
     void selectingAnotherFolderStopsTheFirst();
     void filesDroppedOnTheListMoveIntoItsFolder();
     void popupEntriesFollowTheLeftPage();
+    void restoringTheSavedFolderWithFullScanOn();
 };
 
 void UiTest::errorInAnEventHandlerIsLoggedWithTheLatestStatement() {
@@ -389,8 +390,50 @@ void UiTest::popupEntriesFollowTheLeftPage() {
     QVERIFY(deleteInvalid->isVisible() && !unfasten->isVisible());
     left->setCurrentIndex(1); // Catalog
     QVERIFY(!deleteInvalid->isVisible() && unfasten->isVisible());
-    left->setCurrentIndex(3); // Uploads: the list gets check boxes
-    QVERIFY(window.findChild<ImageListView*>("Easy")->Items()->checkBoxes());
+    left->setCurrentIndex(3); // Uploads: the list gets check boxes for items and groups
+    ImageListView* easy = window.findChild<ImageListView*>("Easy");
+    ImageListModel& model = *easy->Items();
+    QVERIFY(model.checkBoxes());
+    model.addGroup("Stock A (2)");
+    model.addItem(0, listItem("a.jpg", 1, 1));
+    model.addItem(0, listItem("b.jpg", 1, 1));
+    window.show();
+    QTest::qWait(50);
+    auto clickBox = [easy](int row) {
+        QRect cell = easy->visualRect(easy->model()->index(row, 0));
+        QTest::mouseClick(easy->viewport(), Qt::LeftButton, {}, cell.topLeft() + QPoint(8, 10));
+    };
+    clickBox(1); // the first item
+    QVERIFY(!model.item(0, 0).checked && model.item(0, 1).checked);
+    QCOMPARE(model.data(model.index(0), Qt::CheckStateRole).toInt(), int(Qt::PartiallyChecked));
+    clickBox(0); // the group
+    QVERIFY(model.item(0, 0).checked && model.item(0, 1).checked);
+    clickBox(0);
+    QVERIFY(!model.item(0, 0).checked && !model.item(0, 1).checked);
+}
+
+void UiTest::restoringTheSavedFolderWithFullScanOn() {
+    WindowFixture fixture;
+    writePictures(fixture.root / "saved", 1, 100);
+    writePictures(fixture.root / "other", 2, 100);
+    std::string saved = (fixture.root / "saved").string();
+    fixture.store.writeText("MainWindow", "Directory", "/no/such/folder/any/more");
+    fixture.store.writeBoolean("Options", "FullScan", true);
+    TfrmMain window(*fixture.dataModule, fixture.folders, fixture.store);
+    fixture.store.writeText("MainWindow", "Directory", saved);
+    AppStarted = true;
+    RestoreFolderPending = true;
+    window.show();
+    ImageListView* easy = window.findChild<ImageListView*>("Easy");
+    window.SelectFolder(QString::fromStdString((fixture.root / "other").string()));
+    QTest::qWait(200);
+    QCOMPARE(easy->Items()->groupCount(), 0); // still on the way to the saved folder: nothing loads
+    window.SelectFolder(QString::fromStdString(saved));
+    QTRY_COMPARE(groupCaption(easy), QString("Files (1)"));
+    QVERIFY(!RestoreFolderPending);
+    window.SelectFolder(QString::fromStdString((fixture.root / "other").string()));
+    QTRY_COMPARE(groupCaption(easy), QString("Files (2)"));
+    AppStarted = false;
 }
 
 } // namespace orvella
