@@ -100,12 +100,20 @@ SegmentRead readSegment(SegmentSource& source, int type, tSection& section) {
                                                                         : SegmentRead::truncated;
 }
 
+constexpr std::string_view kExifSignature{"Exif\0", 5};
+
+// APP1 also carries XMP; only an APP1 with the EXIF signature is the EXIF
+// segment, so that clearing EXIF never takes an XMP packet with it.
+bool isExifPayload(std::string_view payload) { return payload.substr(0, 5) == kExifSignature; }
+
 // Offset of the rest of the old file: after SOI, at most one APP0, then one
-// APP1, one APP13 and one COM segment are passed over, in that order.
+// EXIF APP1, one APP13 and one COM segment are passed over, in that order.
 size_t remainderOffset(std::string_view bytes) {
     size_t offset = 2;
     for (int type : {kMarkerAPP0, kMarkerAPP1, kMarkerAPP13, kMarkerCOM}) {
         if (offset + 3 >= bytes.size() || static_cast<unsigned char>(bytes[offset + 1]) != type)
+            continue;
+        if (type == kMarkerAPP1 && !isExifPayload(bytes.substr(offset + 4)))
             continue;
         size_t length = static_cast<size_t>(static_cast<unsigned char>(bytes[offset + 2])) << 8 |
                         static_cast<unsigned char>(bytes[offset + 3]);
@@ -221,7 +229,7 @@ bool TimgData::classifySection(int index) {
     case kMarkerSOS:
         return false;
     case kMarkerAPP1:
-        if (index < kLastExifSlot && exif_ < 0) {
+        if (index < kLastExifSlot && exif_ < 0 && isExifPayload(std::string_view(section.data).substr(2))) {
             exif_ = index;
             exifInfo_ = std::make_unique<TImageInfo>(buildOptions_);
             exifInfo_->ReadJpegBlock(section.data);
