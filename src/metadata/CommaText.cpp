@@ -11,7 +11,9 @@ namespace {
 constexpr char kQuote = '"';
 constexpr char kDelimiter = ',';
 
-bool isSpaceOrControl(unsigned char c) { return c >= 1 && c <= 32; }
+bool isSpaceOrControl(unsigned char c) {
+    return c >= 1 && c <= 32;
+}
 
 // Cursor over the text; reading past its end (or at a zero byte) yields 0.
 class TextCursor {

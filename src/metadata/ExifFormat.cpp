@@ -13,8 +13,18 @@ constexpr size_t kMaxItems = 128;
 constexpr size_t kShownLength = 50;
 
 enum FieldType : uint16_t {
-    kByte = 1, kAscii, kShort, kLong, kRational, kSignedByte, kUndefined,
-    kSignedShort, kSignedLong, kSignedRational, kFloat, kDouble
+    kByte = 1,
+    kAscii,
+    kShort,
+    kLong,
+    kRational,
+    kSignedByte,
+    kUndefined,
+    kSignedShort,
+    kSignedLong,
+    kSignedRational,
+    kFloat,
+    kDouble
 };
 
 const unsigned char* bytesOf(std::string_view raw, size_t offset) {
@@ -215,16 +225,30 @@ std::string formatFlash(const TTagEntry&, const std::string& text) {
     long value = std::strtol(text.c_str(), nullptr, 10);
     std::string shown = (value & 1) ? "On" : "Off";
     switch (value & 6) {
-    case 2: shown += ", UNKNOWN"; break;
-    case 4: shown += ", no strobe return"; break;
-    case 6: shown += ", strobe return"; break;
-    default: break;
+    case 2:
+        shown += ", UNKNOWN";
+        break;
+    case 4:
+        shown += ", no strobe return";
+        break;
+    case 6:
+        shown += ", strobe return";
+        break;
+    default:
+        break;
     }
     switch (value & 24) {
-    case 8: shown += ", forced"; break;
-    case 16: shown += ", surpressed"; break;
-    case 24: shown += ", auto mode"; break;
-    default: break;
+    case 8:
+        shown += ", forced";
+        break;
+    case 16:
+        shown += ", surpressed";
+        break;
+    case 24:
+        shown += ", auto mode";
+        break;
+    default:
+        break;
     }
     if (value & 32)
         shown += ", no flash function";

@@ -32,7 +32,8 @@ std::vector<ExifGridRow> ExifGridRows(const std::filesystem::path& file) {
 
 bool ClearExifInFile(const std::filesystem::path& file) {
     std::error_code error;
-    if ((!hasJpegExtension(file) && !hasTiffExtension(file)) || !std::filesystem::exists(file, error))
+    if ((!hasJpegExtension(file) && !hasTiffExtension(file)) ||
+        !std::filesystem::exists(file, error))
         return false;
     TimgData data;
     data.ProcessFile(file);

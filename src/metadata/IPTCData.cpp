@@ -120,7 +120,8 @@ size_t datasetStreamStart(std::string_view segment) {
     size_t from = signature == std::string_view::npos ? 12 : signature + kPhotoshopSignature.size();
     for (size_t i = from; i + 1 < segment.size(); ++i) {
         auto record = static_cast<unsigned char>(segment[i + 1]);
-        if (static_cast<unsigned char>(segment[i]) == kDatasetMarker && (record == 2 || record == 8))
+        if (static_cast<unsigned char>(segment[i]) == kDatasetMarker &&
+            (record == 2 || record == 8))
             return i + 1;
     }
     return std::string_view::npos;
@@ -170,7 +171,9 @@ const std::vector<TTagEntry>& TIPTCdata::DatasetTable() {
     return table;
 }
 
-bool isRepeatableDataset(uint16_t dataset) { return dataset == 20 || dataset == 25; }
+bool isRepeatableDataset(uint16_t dataset) {
+    return dataset == 20 || dataset == 25;
+}
 
 void TIPTCdata::ParseIPTC() {
     entries_.clear();
@@ -271,7 +274,9 @@ std::string TIPTCdata::BuildIPTCBlock() const {
         throw EIPTCTooLarge("the IPTC block would be " + std::to_string(blockLength) +
                             " bytes, more than one JPEG segment holds (65533)");
 
-    std::string block{"Photoshop 3.0\0" "8BIM\x04\x04\x00\x00\x00\x00", 24};
+    std::string block{"Photoshop 3.0\0"
+                      "8BIM\x04\x04\x00\x00\x00\x00",
+                      24};
     block.reserve(blockLength);
     appendBigEndian16(block, resourceSize);
     block.append(kRecordVersion);

@@ -29,7 +29,9 @@ public:
 
     int Count() const { return static_cast<int>(entries_.size()); }
     TTagEntry GetEntry(int index) const { return entries_.at(static_cast<size_t>(index)); }
-    void PutEntry(int index, const TTagEntry& entry) { entries_.at(static_cast<size_t>(index)) = entry; }
+    void PutEntry(int index, const TTagEntry& entry) {
+        entries_.at(static_cast<size_t>(index)) = entry;
+    }
 
     // Index of the first entry named so (ignoring case), or -1.
     int FindTag(std::string_view name) const;

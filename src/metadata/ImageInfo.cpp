@@ -50,11 +50,13 @@ std::string asciiText(const std::string& raw, size_t maximum) {
 } // namespace
 
 uint16_t TImageInfo::u16(size_t position, bool bigEndian) const {
-    return readUnsigned16(reinterpret_cast<const unsigned char*>(block_.data()) + position, bigEndian);
+    return readUnsigned16(reinterpret_cast<const unsigned char*>(block_.data()) + position,
+                          bigEndian);
 }
 
 uint32_t TImageInfo::u32(size_t position, bool bigEndian) const {
-    return readUnsigned32(reinterpret_cast<const unsigned char*>(block_.data()) + position, bigEndian);
+    return readUnsigned32(reinterpret_cast<const unsigned char*>(block_.data()) + position,
+                          bigEndian);
 }
 
 void TImageInfo::ReadJpegBlock(std::string segmentData) {
@@ -207,43 +209,62 @@ uint64_t TImageInfo::firstItem(const TTagEntry& entry, bool bigEndian) const {
     return 0;
 }
 
+// A pixel count the IPTC writer may correct: one SHORT or LONG value.
+void TImageInfo::recordDimension(const TTagEntry& entry, bool bigEndian, int64_t& value,
+                                 int32_t& position, uint16_t& type) const {
+    bool single = (entry.type == kTypeShort && entry.raw.size() == 2) ||
+                  (entry.type == kTypeLong && entry.raw.size() == 4);
+    if (!single)
+        return;
+    value = static_cast<int64_t>(firstItem(entry, bigEndian));
+    position = entry.rawPosition;
+    type = entry.type;
+}
+
 void TImageInfo::rememberEntry(const TTagEntry& entry, EntryList list, bool bigEndian) {
     if (list == EntryList::thumbnail) {
         if (entry.tag == kTagCompression)
             thumbnailCompression_ = static_cast<int64_t>(firstItem(entry, bigEndian));
         return;
     }
-    bool countsOne = (entry.type == kTypeShort && entry.raw.size() == 2) ||
-                     (entry.type == kTypeLong && entry.raw.size() == 4);
     switch (entry.tag) {
     case kTagImageWidth:
     case kTagExifImageWidth:
-        if (countsOne) {
-            pixelSize_.width = static_cast<int64_t>(firstItem(entry, bigEndian));
-            pixelSize_.widthPosition = entry.rawPosition;
-            pixelSize_.widthType = entry.type;
-        }
+        recordDimension(entry, bigEndian, pixelSize_.width, pixelSize_.widthPosition,
+                        pixelSize_.widthType);
         break;
     case kTagImageLength:
     case kTagExifImageLength:
-        if (countsOne) {
-            pixelSize_.height = static_cast<int64_t>(firstItem(entry, bigEndian));
-            pixelSize_.heightPosition = entry.rawPosition;
-            pixelSize_.heightType = entry.type;
-        }
+        recordDimension(entry, bigEndian, pixelSize_.height, pixelSize_.heightPosition,
+                        pixelSize_.heightType);
         break;
-    case kTagMake: make_ = asciiText(entry.raw, 32); break;
-    case kTagModel: model_ = asciiText(entry.raw, 40); break;
-    case kTagDateTime: dateTime_ = asciiText(entry.raw, 20); break;
-    case kTagExifVersion: exifVersion_ = entry.raw.substr(0, 6); break;
-    case kTagDateTimeOriginal: dateTimeOriginalPosition_ = entry.rawPosition; break;
-    case kTagDateTimeDigitized: dateTimeDigitizedPosition_ = entry.rawPosition; break;
-    case kTagFlash: flash_ = static_cast<int64_t>(firstItem(entry, bigEndian)); break;
+    case kTagMake:
+        make_ = asciiText(entry.raw, 32);
+        break;
+    case kTagModel:
+        model_ = asciiText(entry.raw, 40);
+        break;
+    case kTagDateTime:
+        dateTime_ = asciiText(entry.raw, 20);
+        break;
+    case kTagExifVersion:
+        exifVersion_ = entry.raw.substr(0, 6);
+        break;
+    case kTagDateTimeOriginal:
+        dateTimeOriginalPosition_ = entry.rawPosition;
+        break;
+    case kTagDateTimeDigitized:
+        dateTimeDigitizedPosition_ = entry.rawPosition;
+        break;
+    case kTagFlash:
+        flash_ = static_cast<int64_t>(firstItem(entry, bigEndian));
+        break;
     case kTagMakerNote:
         makerNote_ = entry.raw;
         makerNotePosition_ = entry.rawPosition;
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -286,8 +307,9 @@ double TImageInfo::NumericValue(std::string_view name) const {
 void TImageInfo::deriveFocalLength35mm() {
     if (FindEntry("FocalLengthin35mmFilm") != nullptr)
         return;
-    const char* unitName =
-        FindEntry("FocalPlaneResolutionUnit") != nullptr ? "FocalPlaneResolutionUnit" : "ResolutionUnit";
+    const char* unitName = FindEntry("FocalPlaneResolutionUnit") != nullptr
+                               ? "FocalPlaneResolutionUnit"
+                               : "ResolutionUnit";
     double unit = NumericValue(unitName);
     double unitLength = unit == 2 ? 25.4 : unit == 3 ? 10 : 0;
     double focalLength = NumericValue("FocalLength");
@@ -296,13 +318,15 @@ void TImageInfo::deriveFocalLength35mm() {
     double xResolution = NumericValue("FocalPlaneXResolution");
     double yResolution = NumericValue("FocalPlaneYResolution");
     double width = xResolution > 0 ? NumericValue("ExifImageWidth") * unitLength / xResolution : 0;
-    double height = yResolution > 0 ? NumericValue("ExifImageLength") * unitLength / yResolution : 0;
+    double height =
+        yResolution > 0 ? NumericValue("ExifImageLength") * unitLength / yResolution : 0;
     if (width <= 0 || height <= 0)
         return;
     TTagEntry entry;
     entry.tag = kTagFocalLength35mm;
     entry.name = entry.description = "FocalLengthin35mmFilm";
-    entry.value = formatNumber("%5.2f", focalLength * kFullFrameDiagonal / std::hypot(width, height));
+    entry.value =
+        formatNumber("%5.2f", focalLength * kFullFrameDiagonal / std::hypot(width, height));
     entries_.push_back(entry);
     entryBigEndian_.push_back(bigEndian_);
 }

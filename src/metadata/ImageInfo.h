@@ -84,6 +84,8 @@ private:
     void readEntry(const Directory& directory, size_t at, EntryList list, int depth);
     void followLink(const Directory& directory, const TTagEntry& entry, size_t valuePosition,
                     int depth);
+    void recordDimension(const TTagEntry& entry, bool bigEndian, int64_t& value, int32_t& position,
+                         uint16_t& type) const;
     void rememberEntry(const TTagEntry& entry, EntryList list, bool bigEndian);
     void readMakerNote(const Directory& parent, size_t position, size_t length, int depth);
     void deriveFocalLength35mm();

@@ -97,14 +97,16 @@ SegmentRead readSegment(SegmentSource& source, int type, tSection& section) {
     section.data.push_back(static_cast<char>(high));
     section.data.push_back(static_cast<char>(low));
     return source.read(section.data, static_cast<size_t>(length - 2)) ? SegmentRead::complete
-                                                                        : SegmentRead::truncated;
+                                                                      : SegmentRead::truncated;
 }
 
 constexpr std::string_view kExifSignature{"Exif\0", 5};
 
 // APP1 also carries XMP; only an APP1 with the EXIF signature is the EXIF
 // segment, so that clearing EXIF never takes an XMP packet with it.
-bool isExifPayload(std::string_view payload) { return payload.substr(0, 5) == kExifSignature; }
+bool isExifPayload(std::string_view payload) {
+    return payload.substr(0, 5) == kExifSignature;
+}
 
 // Offset of the rest of the old file: after SOI, at most one APP0, then one
 // EXIF APP1, one APP13 and one COM segment are passed over, in that order.
@@ -166,25 +168,22 @@ bool TimgData::ProcessFile(const fs::path& file) {
     fileDateTime_ = fs::last_write_time(file, error);
     fileSize_ = fs::is_regular_file(file, error) ? fs::file_size(file, error) : 0;
     errorText_ = "Not an EXIF file";
-    bool found = false;
-    if (hasJpegExtension(file))
-        found = readJpegFile(file);
-    else if (hasTiffExtension(file))
-        found = readTiffFile(file);
-    else
+    bool jpeg = hasJpegExtension(file);
+    if (!jpeg && !hasTiffExtension(file))
         return false;
-    if (found)
-        errorText_ = "<none>";
-    return found;
-}
-
-bool TimgData::readJpegFile(const fs::path& file) {
     FileHandle handle(std::fopen(file.c_str(), "rb"));
     if (!handle) {
         errorText_ = "Illegal Exif construction";
         return false;
     }
-    FileSource source(handle.get());
+    bool found = jpeg ? readJpegFile(handle.get()) : readTiffFile(handle.get());
+    if (found)
+        errorText_ = "<none>";
+    return found;
+}
+
+bool TimgData::readJpegFile(std::FILE* file) {
+    FileSource source(file);
     std::string head;
     if (!source.read(head, 2) || head != "\xFF\xD8")
         return false;
@@ -229,7 +228,8 @@ bool TimgData::classifySection(int index) {
     case kMarkerSOS:
         return false;
     case kMarkerAPP1:
-        if (index < kLastExifSlot && exif_ < 0 && isExifPayload(std::string_view(section.data).substr(2))) {
+        if (index < kLastExifSlot && exif_ < 0 &&
+            isExifPayload(std::string_view(section.data).substr(2))) {
             exif_ = index;
             exifInfo_ = std::make_unique<TImageInfo>(buildOptions_);
             exifInfo_->ReadJpegBlock(section.data);
@@ -263,18 +263,13 @@ bool TimgData::failedRead() {
     return false;
 }
 
-bool TimgData::readTiffFile(const fs::path& file) {
-    FileHandle handle(std::fopen(file.c_str(), "rb"));
-    if (!handle) {
-        errorText_ = "Illegal Exif construction";
-        return false;
-    }
-    FileSource source(handle.get());
+bool TimgData::readTiffFile(std::FILE* file) {
+    FileSource source(file);
     std::string block;
     if (!source.read(block, 8) || (block.substr(0, 2) != "II" && block.substr(0, 2) != "MM"))
         return false;
     block.resize(8 + kTiffBlockLength);
-    size_t got = std::fread(block.data() + 8, 1, kTiffBlockLength, handle.get());
+    size_t got = std::fread(block.data() + 8, 1, kTiffBlockLength, file);
     block.resize(8 + got);
     exifInfo_ = std::make_unique<TImageInfo>(buildOptions_);
     exifInfo_->ReadTiffBlock(std::move(block));

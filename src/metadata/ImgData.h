@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -72,8 +73,8 @@ public:
 
 private:
     void clear();
-    bool readJpegFile(const std::filesystem::path& file);
-    bool readTiffFile(const std::filesystem::path& file);
+    bool readJpegFile(std::FILE* file);
+    bool readTiffFile(std::FILE* file);
     bool readSections(SegmentSource& source);
     bool failedRead();
     bool anyMetadataFound() const { return exif_ >= 0 || iptc_ >= 0 || comment_ >= 0; }

@@ -10,9 +10,9 @@ namespace orvella {
 
 // Where a maker note's directory is and how it is read.
 struct MakerNoteLayout {
-    size_t directoryOffset; // from the start of the note
-    bool offsetsFromNote;   // offsets count from the note (else from the EXIF base)
-    size_t baseInNote;      // where in the note they count from, when they do
+    size_t directoryOffset;        // from the start of the note
+    bool offsetsFromNote;          // offsets count from the note (else from the EXIF base)
+    size_t baseInNote;             // where in the note they count from, when they do
     std::optional<bool> bigEndian; // the note's own byte order, when it has one
     const std::vector<ExifTagRow>* table;
 };

@@ -64,7 +64,7 @@ TEST(CommaText, MergeAppendsNewItemsTrimmedAndDropsCaseDuplicates) {
         {"sky", "", "sky"},
         {"", "\"  padded \"", "padded"},
         {"a,A", "b", "a,A,b"}, // items already held are not de-duplicated
-        {"", ",", "\"\""},      // two empty items, the second a duplicate: one empty item
+        {"", ",", "\"\""},     // two empty items, the second a duplicate: one empty item
     };
     for (const auto& [held, added, merged] : cases)
         EXPECT_EQ(MergeCommaText(held, added), merged) << held << " + " << added;

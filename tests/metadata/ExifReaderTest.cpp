@@ -58,7 +58,9 @@ TEST(ExifFormatting, DisplayFormatsDecodeListsAndFormattingFunctions) {
             {"ImageDescription", TiffBuilder::asciiEntry(0x010E, std::string(80, 'd')),
              "dddddddddddddddddddddddddddddddddddddddddddddddddd"},
             {"Artist", TiffBuilder::asciiEntry(0x013B, "tab\there"), "tab.here"},
-            {"ComponentsConfiguration", {0x9101, 7, 4, std::string("\x01\x02\x03\x00", 4)}, "YCbCr"},
+            {"ComponentsConfiguration",
+             {0x9101, 7, 4, std::string("\x01\x02\x03\x00", 4)},
+             "YCbCr"},
             {"ExifVersion", {0x9000, 7, 4, "0230"}, "\"0230\""},
             {"UserComment", {0x9286, 7, 13, std::string("ASCII\0\0\0Hello", 13)}, "Hello"},
             {"Title", {0x9C9B, 1, 8, utf16("Sky")}, "Sky"},
@@ -69,7 +71,8 @@ TEST(ExifFormatting, DisplayFormatsDecodeListsAndFormattingFunctions) {
         for (const FormatCase& c : cases) {
             TiffBuilder tiff(bigEndian);
             tiff.exif = {c.entry};
-            EXPECT_EQ(shown(readBlock(tiff), c.name), c.expected) << c.name << " big-endian " << bigEndian;
+            EXPECT_EQ(shown(readBlock(tiff), c.name), c.expected)
+                << c.name << " big-endian " << bigEndian;
         }
     }
 }
@@ -105,8 +108,11 @@ TEST(ExifFormatting, DerivesThe35mmFocalLengthFromTheSensorSize) {
     };
     for (const Case& c : cases) {
         TiffBuilder t;
-        t.exif = {t.rationalEntry(0x920A, 50, 1), t.longEntry(0xA002, 3600), t.longEntry(0xA003, 2400),
-                  t.rationalEntry(0xA20E, c.resolution, 1), t.rationalEntry(0xA20F, c.resolution, 1),
+        t.exif = {t.rationalEntry(0x920A, 50, 1),
+                  t.longEntry(0xA002, 3600),
+                  t.longEntry(0xA003, 2400),
+                  t.rationalEntry(0xA20E, c.resolution, 1),
+                  t.rationalEntry(0xA20F, c.resolution, 1),
                   t.shortEntry(0xA210, c.unit)};
         if (c.given)
             t.exif.push_back(t.shortEntry(0xA405, 75));
@@ -116,7 +122,8 @@ TEST(ExifFormatting, DerivesThe35mmFocalLengthFromTheSensorSize) {
 
 TEST(ExifReader, RecordsCameraFactsAndTheThumbnailDirectory) {
     TiffBuilder t(true);
-    t.ifd0 = {TiffBuilder::asciiEntry(0x010F, "Maker Inc"), TiffBuilder::asciiEntry(0x0110, "Model 1"),
+    t.ifd0 = {TiffBuilder::asciiEntry(0x010F, "Maker Inc"),
+              TiffBuilder::asciiEntry(0x0110, "Model 1"),
               TiffBuilder::asciiEntry(0x0132, "2024:01:02 03:04:05")};
     t.exif = {t.shortEntry(0x9209, 9), {0x9000, 7, 4, "0230"}};
     t.ifd1 = {t.shortEntry(0x0103, 6), t.longEntry(0x0201, 1234)};
@@ -138,7 +145,9 @@ TEST(ExifReader, RefusesBlocksWithoutTheExifHeaderOrByteOrder) {
     noHeader.ReadJpegBlock(std::string("\x00\x10http://ns.adobe", 17));
     EXPECT_EQ(noHeader.ErrorText(), "Incorrect Exif header");
     TImageInfo noOrder;
-    noOrder.ReadJpegBlock(std::string("\x00\x10" "Exif\0\0XX\x2A\x00", 12));
+    noOrder.ReadJpegBlock(std::string("\x00\x10"
+                                      "Exif\0\0XX\x2A\x00",
+                                      12));
     EXPECT_EQ(noOrder.ErrorText(), "Invalid Exif alignment marker");
     EXPECT_EQ(noOrder.Count(), 0);
 }
@@ -152,49 +161,79 @@ struct MakerCase {
     const char* expected;
 };
 
-std::string directoryAt(const TiffBuilder& t, const std::vector<TiffEntry>& entries, uint32_t start) {
+std::string directoryAt(const TiffBuilder& t, const std::vector<TiffEntry>& entries,
+                        uint32_t start) {
     return t.directory(entries, start);
 }
 
 const MakerCase kMakerCases[] = {
-    {"NIKON", [](const TiffBuilder&, uint32_t) {
+    {"NIKON",
+     [](const TiffBuilder&, uint32_t) {
          TiffBuilder inner(true); // a note with its own big-endian TIFF header
          return std::string("Nikon\0\x02\x10\0\0", 10) + "MM" + inner.u16(42) + inner.u32(8) +
                 inner.directory({{0x0002, 3, 2, inner.u16(0) + inner.u16(200)},
-                                 TiffBuilder::asciiEntry(0x0004, "NORMAL")}, 8);
-     }, "Quality", "NORMAL"},
-    {"NIKON", [](const TiffBuilder& t, uint32_t at) {
-         return std::string("Nikon\0\x01\x00", 8) + directoryAt(t, {TiffBuilder::asciiEntry(0x0004, "FINE JPEG")}, at + 8);
-     }, "Quality", "FINE JPEG"},
-    {"OLYMPUS OPTICAL", [](const TiffBuilder& t, uint32_t at) {
-         return std::string("OLYMP\0\x01\x00", 8) + directoryAt(t, {TiffBuilder::asciiEntry(0x0207, "SX756")}, at + 8);
-     }, "CameraType", "SX756"},
-    {"OLYMPUS IMAGING", [](const TiffBuilder&, uint32_t) {
+                                 TiffBuilder::asciiEntry(0x0004, "NORMAL")},
+                                8);
+     },
+     "Quality", "NORMAL"},
+    {"NIKON",
+     [](const TiffBuilder& t, uint32_t at) {
+         return std::string("Nikon\0\x01\x00", 8) +
+                directoryAt(t, {TiffBuilder::asciiEntry(0x0004, "FINE JPEG")}, at + 8);
+     },
+     "Quality", "FINE JPEG"},
+    {"OLYMPUS OPTICAL",
+     [](const TiffBuilder& t, uint32_t at) {
+         return std::string("OLYMP\0\x01\x00", 8) +
+                directoryAt(t, {TiffBuilder::asciiEntry(0x0207, "SX756")}, at + 8);
+     },
+     "CameraType", "SX756"},
+    {"OLYMPUS IMAGING",
+     [](const TiffBuilder&, uint32_t) {
          TiffBuilder little(false); // the note's own byte order, offsets from the note
-         return std::string("OLYMPUS\0II\x03\x00", 12) + little.directory({TiffBuilder::asciiEntry(0x0207, "NEWTYPE")}, 12);
-     }, "CameraType", "NEWTYPE"},
-    {"SEIKO EPSON CORP.", [](const TiffBuilder& t, uint32_t at) {
-         return std::string("EPSON\0\x01\x00", 8) + directoryAt(t, {t.shortEntry(0x0201, 2)}, at + 8);
-     }, "Quality", "2"},
-    {"CASIO", [](const TiffBuilder& t, uint32_t at) {
+         return std::string("OLYMPUS\0II\x03\x00", 12) +
+                little.directory({TiffBuilder::asciiEntry(0x0207, "NEWTYPE")}, 12);
+     },
+     "CameraType", "NEWTYPE"},
+    {"SEIKO EPSON CORP.",
+     [](const TiffBuilder& t, uint32_t at) {
+         return std::string("EPSON\0\x01\x00", 8) +
+                directoryAt(t, {t.shortEntry(0x0201, 2)}, at + 8);
+     },
+     "Quality", "2"},
+    {"CASIO",
+     [](const TiffBuilder& t, uint32_t at) {
          return directoryAt(t, {t.shortEntry(0x0014, 100)}, at);
-     }, "ISO", "100"},
-    {"CASIO COMPUTER", [](const TiffBuilder& t, uint32_t at) {
+     },
+     "ISO", "100"},
+    {"CASIO COMPUTER",
+     [](const TiffBuilder& t, uint32_t at) {
          return std::string("QVC\0\0\0", 6) + directoryAt(t, {t.longEntry(0x001D, 72)}, at + 6);
-     }, "FocalLength", "72"},
-    {"FUJIFILM", [](const TiffBuilder&, uint32_t) {
+     },
+     "FocalLength", "72"},
+    {"FUJIFILM",
+     [](const TiffBuilder&, uint32_t) {
          TiffBuilder little(false); // always little-endian, offsets from the note
-         return std::string("FUJIFILM\x0C\0\0\0", 12) + little.directory({TiffBuilder::asciiEntry(0x1000, "NORMAL ")}, 12);
-     }, "Quality", "NORMAL "},
-    {"Canon", [](const TiffBuilder& t, uint32_t at) {
+         return std::string("FUJIFILM\x0C\0\0\0", 12) +
+                little.directory({TiffBuilder::asciiEntry(0x1000, "NORMAL ")}, 12);
+     },
+     "Quality", "NORMAL "},
+    {"Canon",
+     [](const TiffBuilder& t, uint32_t at) {
          return directoryAt(t, {TiffBuilder::asciiEntry(0x0009, "Jane Example")}, at);
-     }, "OwnerName", "Jane Example"},
-    {"SANYO Electric", [](const TiffBuilder& t, uint32_t at) {
-         return std::string("SANYO\0\x01\x00", 8) + directoryAt(t, {t.shortEntry(0x0201, 7)}, at + 8);
-     }, "SanyoQuality", "7"},
-    {"Minolta Co., Ltd.", [](const TiffBuilder& t, uint32_t at) {
+     },
+     "OwnerName", "Jane Example"},
+    {"SANYO Electric",
+     [](const TiffBuilder& t, uint32_t at) {
+         return std::string("SANYO\0\x01\x00", 8) +
+                directoryAt(t, {t.shortEntry(0x0201, 7)}, at + 8);
+     },
+     "SanyoQuality", "7"},
+    {"Minolta Co., Ltd.",
+     [](const TiffBuilder& t, uint32_t at) {
          return directoryAt(t, {TiffBuilder::asciiEntry(0x010C, "LENS 50")}, at);
-     }, "LensType", "LENS 50"},
+     },
+     "LensType", "LENS 50"},
 };
 
 TImageInfo readWithMakerNote(const MakerCase& c, bool bigEndian) {
@@ -203,7 +242,8 @@ TImageInfo readWithMakerNote(const MakerCase& c, bool bigEndian) {
     std::string note = c.note(t, 0);
     t.exif = {t.shortEntry(0x9209, 0), {0x927C, 7, static_cast<uint32_t>(note.size()), note}};
     auto position = static_cast<uint32_t>(t.tiff().find(note.substr(0, 6)));
-    if (note.substr(0, 6) == std::string(6, '\0') || position == static_cast<uint32_t>(std::string::npos))
+    if (note.substr(0, 6) == std::string(6, '\0') ||
+        position == static_cast<uint32_t>(std::string::npos))
         ADD_FAILURE() << "note not found";
     note = c.note(t, position);
     t.exif.back().value = note;
@@ -236,7 +276,8 @@ TEST(MakerNotes, OtherMakersGiveNoMakerEntries) {
 TEST(TiffFiles, AreReadFromTheFirstDirectoryAtOffsetEight) {
     TempFolder folder;
     TiffBuilder t(true);
-    t.ifd0 = {t.longEntry(0x0100, 300), t.longEntry(0x0101, 200), TiffBuilder::asciiEntry(0x010F, "NIKON")};
+    t.ifd0 = {t.longEntry(0x0100, 300), t.longEntry(0x0101, 200),
+              TiffBuilder::asciiEntry(0x010F, "NIKON")};
     writeFile(folder / "camera.nef", t.tiff());
     writeFile(folder / "bad.tif", "XX not a tiff");
     TimgData data;
@@ -244,7 +285,8 @@ TEST(TiffFiles, AreReadFromTheFirstDirectoryAtOffsetEight) {
     ASSERT_TRUE(data.HasEXIF());
     EXPECT_TRUE(data.MotorolaOrder());
     EXPECT_EQ(ExifGridRows(folder / "camera.nef"),
-              (std::vector<ExifGridRow>{{"ImageWidth", "300"}, {"ImageLength", "200"}, {"Make", "NIKON"}}));
+              (std::vector<ExifGridRow>{
+                  {"ImageWidth", "300"}, {"ImageLength", "200"}, {"Make", "NIKON"}}));
     TimgData bad;
     EXPECT_FALSE(bad.ProcessFile(folder / "bad.tif"));
 }
@@ -253,7 +295,8 @@ TEST(ExifGrid, ShowsEntriesInOrderWithTheFirstValueOfEachName) {
     TempFolder folder;
     TiffBuilder t;
     t.ifd0 = {TiffBuilder::asciiEntry(0x010F, "Maker"), t.shortEntry(0x0112, 1)};
-    t.exif = {t.rationalEntry(0x829A, 1, 60), t.rationalEntry(0x920E, 300, 1), t.rationalEntry(0xA20E, 400, 1)};
+    t.exif = {t.rationalEntry(0x829A, 1, 60), t.rationalEntry(0x920E, 300, 1),
+              t.rationalEntry(0xA20E, 400, 1)};
     writeFile(folder / "a.jpg", withSegments(plainJpeg(), jpegSegment(0xE1, t.exifPayload())));
     writeFile(folder / "none.jpg", plainJpeg());
     EXPECT_EQ(ExifGridRows(folder / "a.jpg"),
@@ -263,7 +306,8 @@ TEST(ExifGrid, ShowsEntriesInOrderWithTheFirstValueOfEachName) {
                                         {"ExposureTime", "1/60 sec"},
                                         {"FocalPlaneXResolution", "300/1"},
                                         {"FocalPlaneXResolution", "300/1"}}));
-    EXPECT_EQ(ExifGridRows(folder / "none.jpg"), (std::vector<ExifGridRow>{{"EXIF data", "No EXIF data"}}));
+    EXPECT_EQ(ExifGridRows(folder / "none.jpg"),
+              (std::vector<ExifGridRow>{{"EXIF data", "No EXIF data"}}));
     EXPECT_TRUE(ExifGridRows(folder / "missing.jpg").empty());
 }
 

@@ -17,7 +17,7 @@ using namespace test;
 
 struct HostileExif {
     const char* what;
-    std::string segmentData; // what the reader is given
+    std::string segmentData;    // what the reader is given
     const char* survivingEntry; // an entry that must still be read, or nullptr
 };
 
@@ -36,7 +36,8 @@ std::string rawBlock(const TiffBuilder& t, const std::vector<std::string>& entri
     return lengthBytes(payload.size() + 2) + payload;
 }
 
-std::string rawEntry(const TiffBuilder& t, uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
+std::string rawEntry(const TiffBuilder& t, uint16_t tag, uint16_t type, uint32_t count,
+                     uint32_t value) {
     return t.u16(tag) + t.u16(type) + t.u32(count) + t.u32(value);
 }
 
@@ -49,22 +50,34 @@ std::vector<HostileExif> hostileExifBlocks() {
          rawBlock(t, {make, rawEntry(t, 0x8769, 4, 1, 38)},
                   t.u16(1) + rawEntry(t, 0x8769, 4, 1, 8) + t.u32(0)),
          "Make"},
-        {"IFD1 pointing back to IFD0", [&] {
+        {"IFD1 pointing back to IFD0",
+         [&] {
              std::string block = rawBlock(t, {make});
              block.replace(block.size() - 4, 4, t.u32(8));
              return block;
-         }(), "Make"},
-        {"value offset past the end", rawBlock(t, {make, rawEntry(t, 0x010E, 2, 100, 0xFFFFFF00)}), "Make"},
-        {"byte length overflowing 32 bits", rawBlock(t, {make, rawEntry(t, 0x829A, 5, 0x20000001, 20)}), "Make"},
-        {"count of 0xFFFFFFFF", rawBlock(t, {make, rawEntry(t, 0x010E, 2, 0xFFFFFFFF, 20)}), "Make"},
-        {"directory count beyond the block", rawBlock(t, {make, rawEntry(t, 0x8769, 4, 1, 38)}, t.u16(0xFFFF)), "Make"},
+         }(),
+         "Make"},
+        {"value offset past the end", rawBlock(t, {make, rawEntry(t, 0x010E, 2, 100, 0xFFFFFF00)}),
+         "Make"},
+        {"byte length overflowing 32 bits",
+         rawBlock(t, {make, rawEntry(t, 0x829A, 5, 0x20000001, 20)}), "Make"},
+        {"count of 0xFFFFFFFF", rawBlock(t, {make, rawEntry(t, 0x010E, 2, 0xFFFFFFFF, 20)}),
+         "Make"},
+        {"directory count beyond the block",
+         rawBlock(t, {make, rawEntry(t, 0x8769, 4, 1, 38)}, t.u16(0xFFFF)), "Make"},
         {"link past the end", rawBlock(t, {make, rawEntry(t, 0x8825, 4, 1, 0xFFFFFFF0)}), "Make"},
-        {"first directory past the end", [&] {
+        {"first directory past the end",
+         [&] {
              std::string block = rawBlock(t, {make});
              block.replace(14, 4, t.u32(0x7FFFFFFF));
              return block;
-         }(), nullptr},
-        {"block cut inside the header", std::string("\x00\x0A" "Exif\0\0II", 10), nullptr},
+         }(),
+         nullptr},
+        {"block cut inside the header",
+         std::string("\x00\x0A"
+                     "Exif\0\0II",
+                     10),
+         nullptr},
         {"block cut inside an entry", rawBlock(t, {make, make}).substr(0, 30), nullptr},
         {"unknown field type", rawBlock(t, {make, rawEntry(t, 0x010E, 99, 4, 0)}), "Make"},
     };
@@ -73,25 +86,30 @@ std::vector<HostileExif> hostileExifBlocks() {
     uint32_t at = 8 + 2 + 12 + 4;
     for (int i = 0; i < 200; ++i, at += 18)
         chain += t.u16(1) + rawEntry(t, 0x014A, 4, 1, at + 18) + t.u32(0);
-    cases.push_back({"long chain of linked directories", rawBlock(t, {rawEntry(t, 0x014A, 4, 1, 26)}, chain), nullptr});
+    cases.push_back({"long chain of linked directories",
+                     rawBlock(t, {rawEntry(t, 0x014A, 4, 1, 26)}, chain), nullptr});
     // A maker note whose offsets are shifted past the block.
     std::string note = t.u16(1) + rawEntry(t, 0x0009, 2, 40, 0x00FFFF00) + t.u32(0);
     std::string makeCanon = rawEntry(t, 0x010F, 2, 6, 8 + 2 + 12 * 2 + 4);
     cases.push_back({"maker note with shifted offsets",
-                     rawBlock(t, {makeCanon, rawEntry(t, 0x927C, 7, static_cast<uint32_t>(note.size()), 8 + 2 + 24 + 4 + 6)},
+                     rawBlock(t,
+                              {makeCanon, rawEntry(t, 0x927C, 7, static_cast<uint32_t>(note.size()),
+                                                   8 + 2 + 24 + 4 + 6)},
                               std::string("Canon\0", 6) + note),
                      "Make"});
     // A maker note whose directory claims more entries than it holds.
     std::string bigNote = t.u16(0x4000) + rawEntry(t, 0x0001, 3, 1, 1);
-    cases.push_back({"maker note directory overrunning the block",
-                     rawBlock(t, {makeCanon, rawEntry(t, 0x927C, 7, static_cast<uint32_t>(bigNote.size()), 8 + 2 + 24 + 4 + 6)},
-                              std::string("Canon\0", 6) + bigNote),
-                     "Make"});
+    cases.push_back(
+        {"maker note directory overrunning the block",
+         rawBlock(t,
+                  {makeCanon, rawEntry(t, 0x927C, 7, static_cast<uint32_t>(bigNote.size()),
+                                       8 + 2 + 24 + 4 + 6)},
+                  std::string("Canon\0", 6) + bigNote),
+         "Make"});
     return cases;
 }
 
-template <typename Work>
-void expectQuick(const char* what, Work work) {
+template <typename Work> void expectQuick(const char* what, Work work) {
     auto start = std::chrono::steady_clock::now();
     work();
     auto elapsed = std::chrono::steady_clock::now() - start;
@@ -123,9 +141,9 @@ TEST(HostileInput, ExifBlocksEndQuicklyWithPartialMetadata) {
 
 TEST(HostileInput, JpegSegmentsEndQuicklyWithPartialMetadata) {
     std::string iptc = jpegSegment(0xED, photoshopPayload(iptcDataset(2, 5, "Name")));
-    std::string longDataset = jpegSegment(
-        0xED, std::string("Photoshop 3.0\0", 14) + "8BIM\x04\x04" + std::string(6, '\0') +
-                  std::string("\x1C\x02\x05\xFF\xFFshort", 10));
+    std::string longDataset =
+        jpegSegment(0xED, std::string("Photoshop 3.0\0", 14) + "8BIM\x04\x04" +
+                              std::string(6, '\0') + std::string("\x1C\x02\x05\xFF\xFFshort", 10));
     struct Case {
         const char* what;
         std::string bytes;
@@ -133,8 +151,10 @@ TEST(HostileInput, JpegSegmentsEndQuicklyWithPartialMetadata) {
     };
     const Case cases[] = {
         {"IPTC dataset longer than the segment", withSegments(plainJpeg(), longDataset), true},
-        {"segment length below 2", withSegments(plainJpeg(), iptc + std::string("\xFF\xFE\x00\x00", 4)), false},
-        {"file ending inside a segment", std::string("\xFF\xD8", 2) + iptc.substr(0, iptc.size() - 3), false},
+        {"segment length below 2",
+         withSegments(plainJpeg(), iptc + std::string("\xFF\xFE\x00\x00", 4)), false},
+        {"file ending inside a segment",
+         std::string("\xFF\xD8", 2) + iptc.substr(0, iptc.size() - 3), false},
         {"file ending after the markers' FF bytes", std::string("\xFF\xD8\xFF\xFF\xFF", 5), false},
         {"only SOI", std::string("\xFF\xD8", 2), false},
         {"empty file", "", false},

@@ -32,7 +32,9 @@ struct ParsedIptc {
 
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
-std::string recordVersion() { return iptcDataset(2, 0, std::string("\x00\x02", 2)); }
+std::string recordVersion() {
+    return iptcDataset(2, 0, std::string("\x00\x02", 2));
+}
 
 TEST(ParseIPTC, MergesRepeatedKeywordsAsCommaText) {
     ParsedIptc parsed(photoshopPayload(recordVersion() + iptcDataset(2, 25, "sky") +
@@ -41,11 +43,12 @@ TEST(ParseIPTC, MergesRepeatedKeywordsAsCommaText) {
 }
 
 TEST(ParseIPTC, DropsRecordVersionAndOtherRecordsKeepsCustomDatasets) {
-    ParsedIptc parsed(photoshopPayload(
-        iptcDataset(1, 90, "\x1B%G") + recordVersion() + iptcDataset(2, 5, "Name") +
-        iptcDataset(2, 200, "custom") + iptcDataset(3, 5, "other record") +
-        iptcDataset(8, 10, "1") + iptcDataset(8, 25, "dropped")));
-    EXPECT_EQ(parsed.entries(), (Entries{{"ObjectName", "Name"}, {"Custom_200", "custom"}, {"Subfile", "1"}}));
+    ParsedIptc parsed(photoshopPayload(iptcDataset(1, 90, "\x1B%G") + recordVersion() +
+                                       iptcDataset(2, 5, "Name") + iptcDataset(2, 200, "custom") +
+                                       iptcDataset(3, 5, "other record") + iptcDataset(8, 10, "1") +
+                                       iptcDataset(8, 25, "dropped")));
+    EXPECT_EQ(parsed.entries(),
+              (Entries{{"ObjectName", "Name"}, {"Custom_200", "custom"}, {"Subfile", "1"}}));
     TTagEntry custom = parsed.iptc().GetEntry(1);
     EXPECT_EQ(custom.description, "Custom_200");
     EXPECT_EQ(custom.record, 2);
@@ -61,7 +64,10 @@ TEST(ParseIPTC, KeepsTwiceOccurringPlainDatasetsAsTwoEntries) {
 TEST(ParseIPTC, TakesTheFirstDatasetAfterTheSignatureWithoutFollowingResources) {
     // An earlier resource (resolution info) comes before 0x0404; its bytes
     // hold no 1C 02, so the scan lands on the datasets.
-    std::string payload = std::string("Photoshop 3.0\0" "8BIM\x03\xED\0\0\0\0\0\x04" "abcd", 30) +
+    std::string payload = std::string("Photoshop 3.0\0"
+                                      "8BIM\x03\xED\0\0\0\0\0\x04"
+                                      "abcd",
+                                      30) +
                           "8BIM\x04\x04" + std::string(2, '\0') + std::string("\0\0\0\x0A", 4) +
                           iptcDataset(2, 120, "Caption");
     ParsedIptc parsed(payload);
@@ -70,12 +76,15 @@ TEST(ParseIPTC, TakesTheFirstDatasetAfterTheSignatureWithoutFollowingResources) 
 
 TEST(ParseIPTC, CutsADatasetThatRunsPastTheSegment) {
     std::string datasets = iptcDataset(2, 5, "Name") + std::string("\x1C\x02\x78\x40\x00short", 10);
-    ParsedIptc parsed(std::string("Photoshop 3.0\0", 14) + "8BIM\x04\x04" + std::string(6, '\0') + datasets);
+    ParsedIptc parsed(std::string("Photoshop 3.0\0", 14) + "8BIM\x04\x04" + std::string(6, '\0') +
+                      datasets);
     EXPECT_EQ(parsed.entries(), (Entries{{"ObjectName", "Name"}, {"ImageCaption", "short"}}));
 }
 
 TEST(ParseIPTC, BlockWithoutDatasetsGivesNoEntries) {
-    ParsedIptc parsed(std::string("Photoshop 3.0\0" "8BIM\x04\x0B\0\0\0\0\0\0", 26));
+    ParsedIptc parsed(std::string("Photoshop 3.0\0"
+                                  "8BIM\x04\x0B\0\0\0\0\0\0",
+                                  26));
     EXPECT_EQ(parsed.iptc().Count(), 0);
 }
 
@@ -138,7 +147,9 @@ std::string blockFor(const std::vector<std::pair<const char*, const char*>>& tag
 
 TEST(BuildIPTCBlock, WritesTheHeaderRecordVersionAndClosingResource) {
     std::string block = blockFor({{"ObjectName", "abc"}});
-    EXPECT_EQ(block.substr(0, 26), std::string("Photoshop 3.0\0" "8BIM\x04\x04\0\0\0\0\0\x10", 26));
+    EXPECT_EQ(block.substr(0, 26), std::string("Photoshop 3.0\0"
+                                               "8BIM\x04\x04\0\0\0\0\0\x10",
+                                               26));
     EXPECT_EQ(block.substr(26, 7), std::string("\x1C\x02\x00\x00\x02\x00\x02", 7));
     EXPECT_EQ(block.substr(block.size() - 12), std::string("8BIM\x04\x0B\0\0\0\0\0\0", 12));
 }
@@ -191,7 +202,8 @@ TEST(BuildIPTCBlock, RefusesWhatDoesNotFitOneSegment) {
     EXPECT_THROW(blockFor({{"ImageCaption", std::string(65536, 'x').c_str()}}), EIPTCTooLarge);
     // Each value fits a dataset, together they overflow the segment.
     std::string half(33000, 'x');
-    EXPECT_THROW(blockFor({{"ImageCaption", half.c_str()}, {"ImageHeadline", half.c_str()}}), EIPTCTooLarge);
+    EXPECT_THROW(blockFor({{"ImageCaption", half.c_str()}, {"ImageHeadline", half.c_str()}}),
+                 EIPTCTooLarge);
     // Blocks are always of even length: the largest that fits is 65532
     // bytes; one byte more in the value adds the pad byte and overflows.
     std::string fits(65532 - 26 - 7 - 5 - 12, 'x');
@@ -203,7 +215,9 @@ TEST(SetIPTCSegment, StoresTheLengthBytesBeforeTheBlock) {
     TimgData data;
     data.SetIPTCSegment("abc");
     ASSERT_NE(data.IptcSegment(), nullptr);
-    EXPECT_EQ(data.IptcSegment()->data, std::string("\x00\x05" "abc", 5));
+    EXPECT_EQ(data.IptcSegment()->data, std::string("\x00\x05"
+                                                    "abc",
+                                                    5));
     EXPECT_EQ(data.IptcSegment()->size, 5);
     EXPECT_EQ(data.IptcSegment()->type, 0xED);
     data.CreateEmptyIPTC(); // reuses the slot

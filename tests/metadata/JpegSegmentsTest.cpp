@@ -19,7 +19,9 @@ using Markers = std::vector<unsigned char>;
 constexpr unsigned char SOS = 0xDA, DQT = 0xDB, SOF = 0xC0, DHT = 0xC4;
 constexpr unsigned char APP0 = 0xE0, APP1 = 0xE1, APP2 = 0xE2, APP13 = 0xED, COM = 0xFE;
 
-std::string jfifPayload() { return std::string("JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 14); }
+std::string jfifPayload() {
+    return std::string("JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 14);
+}
 
 std::string exifPayload() {
     TiffBuilder tiff;
@@ -31,10 +33,14 @@ std::string iptcPayloadNamed(const std::string& name) {
     return photoshopPayload(iptcDataset(2, 5, name));
 }
 
-Markers markersOf(const std::string& bytes) { return segmentMarkers(bytes); }
+Markers markersOf(const std::string& bytes) {
+    return segmentMarkers(bytes);
+}
 
 // The plain JPEG's own segments after SOI.
-Markers plainTail() { return markersOf(plainJpeg()); }
+Markers plainTail() {
+    return markersOf(plainJpeg());
+}
 
 Markers concat(Markers head, const Markers& tail) {
     head.insert(head.end(), tail.begin(), tail.end());
@@ -58,12 +64,14 @@ TEST(WriteIPTCFile, PlacesTheNewBlockByTheSegmentsFound) {
         Markers expected;
     };
     const Case cases[] = {
-        {"APP1 APP13", jpegSegment(APP1, exifPayload()) + jpegSegment(APP13, iptcPayloadNamed("old")),
+        {"APP1 APP13",
+         jpegSegment(APP1, exifPayload()) + jpegSegment(APP13, iptcPayloadNamed("old")),
          concat({APP1, APP13}, plainTail())},
         {"APP0 APP1", jpegSegment(APP0, jfifPayload()) + jpegSegment(APP1, exifPayload()),
          concat({APP1, APP13}, plainTail())},
         {"APP1 APP2 APP13",
-         jpegSegment(APP1, exifPayload()) + jpegSegment(APP2, "icc") + jpegSegment(APP13, iptcPayloadNamed("old")),
+         jpegSegment(APP1, exifPayload()) + jpegSegment(APP2, "icc") +
+             jpegSegment(APP13, iptcPayloadNamed("old")),
          concat({APP1, APP13, APP2, APP13}, plainTail())},
         {"APP0 only", jpegSegment(APP0, jfifPayload()), concat({APP0, APP13}, plainTail())},
         {"neither APP0 nor APP1", "", concat({APP0, APP13}, plainTail())},
@@ -88,8 +96,9 @@ TEST(WriteIPTCFile, GivesAFileWithoutHeaderTheDefaultJfifHeader) {
     writeFile(folder / "a.jpg", plainJpeg());
     WriteIPTCFieldToFile(folder / "a.jpg", "Contact", "me");
     std::string written = readFile(folder / "a.jpg");
-    EXPECT_EQ(written.substr(0, 20),
-              std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x02\x01\x01\x2C\x01\x2C\x00\x00", 20));
+    EXPECT_EQ(
+        written.substr(0, 20),
+        std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x02\x01\x01\x2C\x01\x2C\x00\x00", 20));
     EXPECT_EQ(written.substr(20, 2), "\xFF\xED");
 }
 
@@ -99,7 +108,8 @@ TEST(WriteIPTCFile, CorrectsTheExifPixelSizeToTheFrame) {
         tiff.ifd0 = {TiffBuilder::asciiEntry(0x010F, "Maker")};
         tiff.exif = {tiff.longEntry(0xA002, 640), tiff.shortEntry(0xA003, 480)};
         TempFolder folder;
-        writeFile(folder / "a.jpg", withSegments(plainJpeg(16, 8), jpegSegment(APP1, tiff.exifPayload())));
+        writeFile(folder / "a.jpg",
+                  withSegments(plainJpeg(16, 8), jpegSegment(APP1, tiff.exifPayload())));
         WriteIPTCFieldToFile(folder / "a.jpg", "ObjectName", "x");
         TimgData data;
         ASSERT_TRUE(data.ProcessFile(folder / "a.jpg"));
@@ -141,7 +151,8 @@ TEST(WriteIPTCFile, LeavesTheFileUntouchedWhenItCannotBeWritten) {
         writeFile(folder / "a.jpg", c.content);
         EXPECT_ANY_THROW(WriteIPTCFieldToFile(folder / "a.jpg", "ImageCaption", c.value)) << c.what;
         EXPECT_EQ(readFile(folder / "a.jpg"), c.content) << c.what;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1) << c.what;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1)
+            << c.what;
     }
 }
 
@@ -158,15 +169,26 @@ TEST(ReadJpegSections, ClassifiesTheFirstSegmentsByTheirRules) {
     std::string iptc = jpegSegment(APP13, iptcPayloadNamed("n"));
     const ScanCase cases[] = {
         {"APP13 as fourth segment", app2 + app2 + app2 + iptc, true, false, true, false, false},
-        {"APP13 as fifth segment, nothing before", app2 + app2 + app2 + app2 + iptc, false, false, false, false, false},
-        {"APP0 then tables only", jpegSegment(APP0, jfifPayload()), false, false, false, false, true},
+        {"APP13 as fifth segment, nothing before", app2 + app2 + app2 + app2 + iptc, false, false,
+         false, false, false},
+        {"APP0 then tables only", jpegSegment(APP0, jfifPayload()), false, false, false, false,
+         true},
         {"comment only", jpegSegment(COM, "c"), true, false, false, true, false},
         {"APP1 as sixth segment is not EXIF",
-         jpegSegment(COM, "c") + app2 + app2 + app2 + app2 + jpegSegment(APP1, exifPayload()), true, false, false, true, false},
+         jpegSegment(COM, "c") + app2 + app2 + app2 + app2 + jpegSegment(APP1, exifPayload()), true,
+         false, false, true, false},
         {"APP1 as fifth segment is EXIF",
-         jpegSegment(COM, "c") + app2 + app2 + app2 + jpegSegment(APP1, exifPayload()), true, true, false, true, false},
+         jpegSegment(COM, "c") + app2 + app2 + app2 + jpegSegment(APP1, exifPayload()), true, true,
+         false, true, false},
         {"segment after the 20th slot is not read",
-         jpegSegment(COM, "c") + [&] { std::string s; for (int i = 0; i < 19; ++i) s += app2; return s; }() + iptc,
+         jpegSegment(COM, "c") +
+             [&] {
+                 std::string s;
+                 for (int i = 0; i < 19; ++i)
+                     s += app2;
+                 return s;
+             }() +
+             iptc,
          true, false, false, true, false},
     };
     for (const ScanCase& c : cases) {
@@ -181,9 +203,10 @@ TEST(ReadJpegSections, ClassifiesTheFirstSegmentsByTheirRules) {
 }
 
 TEST(ReadJpegSections, FirstApp13WinsLastApp0AndCommentWin) {
-    std::string segments = jpegSegment(APP0, "first") + jpegSegment(APP13, iptcPayloadNamed("first")) +
-                           jpegSegment(COM, "first") + jpegSegment(APP13, iptcPayloadNamed("second")) +
-                           jpegSegment(COM, "second") + jpegSegment(APP0, "second");
+    std::string segments =
+        jpegSegment(APP0, "first") + jpegSegment(APP13, iptcPayloadNamed("first")) +
+        jpegSegment(COM, "first") + jpegSegment(APP13, iptcPayloadNamed("second")) +
+        jpegSegment(COM, "second") + jpegSegment(APP0, "second");
     TimgData data;
     ASSERT_TRUE(data.ReadJpegSections(withSegments(plainJpeg(), segments)));
     data.IptcObj()->ParseIPTC();
@@ -193,7 +216,8 @@ TEST(ReadJpegSections, FirstApp13WinsLastApp0AndCommentWin) {
 }
 
 TEST(ReadJpegSections, ReleasesTheSlotOfASecondApp1) {
-    std::string segments = jpegSegment(APP1, exifPayload()) + jpegSegment(APP1, "http://ns.adobe.com/xap/1.0/") +
+    std::string segments = jpegSegment(APP1, exifPayload()) +
+                           jpegSegment(APP1, "http://ns.adobe.com/xap/1.0/") +
                            jpegSegment(COM, "c");
     TimgData data;
     ASSERT_TRUE(data.ReadJpegSections(withSegments(plainJpeg(), segments)));
@@ -203,12 +227,14 @@ TEST(ReadJpegSections, ReleasesTheSlotOfASecondApp1) {
 TEST(ReadJpegSections, MalformedOrCutSegments) {
     std::string comment = jpegSegment(COM, "kept");
     TimgData shortLength;
-    EXPECT_FALSE(shortLength.ReadJpegSections(withSegments(plainJpeg(), comment + std::string("\xFF\xED\x00\x01", 4))));
+    EXPECT_FALSE(shortLength.ReadJpegSections(
+        withSegments(plainJpeg(), comment + std::string("\xFF\xED\x00\x01", 4))));
     EXPECT_EQ(shortLength.CommentSegment(), nullptr);
 
     TimgData cut;
     std::string iptc = jpegSegment(APP13, iptcPayloadNamed("n"));
-    EXPECT_TRUE(cut.ReadJpegSections(std::string("\xFF\xD8", 2) + comment + iptc.substr(0, iptc.size() / 2)));
+    EXPECT_TRUE(cut.ReadJpegSections(std::string("\xFF\xD8", 2) + comment +
+                                     iptc.substr(0, iptc.size() / 2)));
     EXPECT_NE(cut.CommentSegment(), nullptr);
     EXPECT_EQ(cut.IptcSegment(), nullptr);
 
@@ -223,9 +249,12 @@ TEST(ProcessFile, ChoosesByExtensionAndSetsTheErrorText) {
         writeFile(folder / name, jpeg);
     writeFile(folder / "plain.jpg", plainJpeg());
     const std::tuple<const char*, bool, const char*> cases[] = {
-        {"a.jpg", true, "<none>"},           {"b.JPEG", true, "<none>"},
-        {"c.jpe", true, "<none>"},           {"d.png", false, "Not an EXIF file"},
-        {"e.jpg.txt", false, "Not an EXIF file"}, {"plain.jpg", false, "Not an EXIF file"},
+        {"a.jpg", true, "<none>"},
+        {"b.JPEG", true, "<none>"},
+        {"c.jpe", true, "<none>"},
+        {"d.png", false, "Not an EXIF file"},
+        {"e.jpg.txt", false, "Not an EXIF file"},
+        {"plain.jpg", false, "Not an EXIF file"},
         {"missing.jpg", false, ""},
     };
     for (const auto& [name, found, errorText] : cases) {
@@ -242,12 +271,14 @@ TEST(ProcessFile, ChoosesByExtensionAndSetsTheErrorText) {
 TEST(HasCompleteIPTC, NeedsCaptionNameAndKeywordsInAJpegFile) {
     TempFolder folder;
     auto fileWith = [&](const std::string& name, const std::string& datasets) {
-        writeFile(folder / name, withSegments(plainJpeg(), jpegSegment(APP13, photoshopPayload(datasets))));
+        writeFile(folder / name,
+                  withSegments(plainJpeg(), jpegSegment(APP13, photoshopPayload(datasets))));
         return folder / name;
     };
     std::string all = iptcDataset(2, 120, "") + iptcDataset(2, 5, "n") + iptcDataset(2, 25, "k");
     EXPECT_TRUE(HasCompleteIPTC(fileWith("all.jpg", all)));
-    EXPECT_FALSE(HasCompleteIPTC(fileWith("nokeywords.jpg", iptcDataset(2, 120, "c") + iptcDataset(2, 5, "n"))));
+    EXPECT_FALSE(HasCompleteIPTC(
+        fileWith("nokeywords.jpg", iptcDataset(2, 120, "c") + iptcDataset(2, 5, "n"))));
     EXPECT_FALSE(HasCompleteIPTC(fileWith("other.png", all)));
     EXPECT_FALSE(HasCompleteIPTC(folder / "missing.jpg"));
     writeFile(folder / "none.jpg", plainJpeg());
@@ -264,7 +295,8 @@ TEST(ClearExif, RemovesOnlyTheFirstApp1AndKeepsTheRest) {
     EXPECT_EQ(markersOf(cleared), concat({APP0, APP1}, plainTail()));
     EXPECT_NE(cleared.find(xmp), std::string::npos);
     EXPECT_EQ(scanData(cleared), scanData(original));
-    EXPECT_EQ(ExifGridRows(folder / "a.jpg"), (std::vector<ExifGridRow>{{"EXIF data", "No EXIF data"}}));
+    EXPECT_EQ(ExifGridRows(folder / "a.jpg"),
+              (std::vector<ExifGridRow>{{"EXIF data", "No EXIF data"}}));
 }
 
 TEST(ClearExif, NeverTakesAnXmpPacketForExif) {

@@ -84,7 +84,9 @@ std::string iptcDataset(uint8_t record, uint8_t number, std::string_view value) 
 }
 
 std::string photoshopPayload(std::string_view datasets) {
-    std::string out("Photoshop 3.0\0" "8BIM\x04\x04\0\0", 22);
+    std::string out("Photoshop 3.0\0"
+                    "8BIM\x04\x04\0\0",
+                    22);
     size_t size = datasets.size();
     out += std::string{0, 0, static_cast<char>(size >> 8), static_cast<char>(size & 0xFF)};
     out.append(datasets);
@@ -99,7 +101,8 @@ std::string TiffBuilder::u16(uint16_t value) const {
 }
 
 std::string TiffBuilder::u32(uint32_t value) const {
-    std::string high = u16(static_cast<uint16_t>(value >> 16)), low = u16(static_cast<uint16_t>(value));
+    std::string high = u16(static_cast<uint16_t>(value >> 16)),
+                low = u16(static_cast<uint16_t>(value));
     return bigEndian_ ? high + low : low + high;
 }
 
@@ -135,8 +138,10 @@ std::string TiffBuilder::tiff() const {
         first.push_back(longEntry(0x8825, 0));
     uint32_t at = 8;
     uint32_t exifAt = at + static_cast<uint32_t>(directory(first, at).size());
-    uint32_t gpsAt = exifAt + (exif.empty() ? 0 : static_cast<uint32_t>(directory(exif, exifAt).size()));
-    uint32_t ifd1At = gpsAt + (gps.empty() ? 0 : static_cast<uint32_t>(directory(gps, gpsAt).size()));
+    uint32_t gpsAt =
+        exifAt + (exif.empty() ? 0 : static_cast<uint32_t>(directory(exif, exifAt).size()));
+    uint32_t ifd1At =
+        gpsAt + (gps.empty() ? 0 : static_cast<uint32_t>(directory(gps, gpsAt).size()));
     std::vector<TiffEntry> linked = ifd0;
     if (!exif.empty())
         linked.push_back(longEntry(0x8769, exifAt));
@@ -184,6 +189,8 @@ std::string shellQuoted(const std::string& text) {
     return out + "'";
 }
 
-std::string toolPath() { return std::string(ORVELLA_BIN_DIR) + "/orvella-tool"; }
+std::string toolPath() {
+    return std::string(ORVELLA_BIN_DIR) + "/orvella-tool";
+}
 
 } // namespace orvella::test

@@ -50,7 +50,8 @@ public:
         return {tag, 5, 1, rational(numerator, denominator)};
     }
     TiffEntry signedRationalEntry(uint16_t tag, int32_t numerator, int32_t denominator) const {
-        return {tag, 10, 1, rational(static_cast<uint32_t>(numerator), static_cast<uint32_t>(denominator))};
+        return {tag, 10, 1,
+                rational(static_cast<uint32_t>(numerator), static_cast<uint32_t>(denominator))};
     }
     static TiffEntry asciiEntry(uint16_t tag, const std::string& text) {
         return {tag, 2, static_cast<uint32_t>(text.size() + 1), text + '\0'};

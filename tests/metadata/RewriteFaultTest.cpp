@@ -15,7 +15,9 @@ namespace {
 
 using namespace test;
 
-std::string quotedPath(const std::filesystem::path& file) { return shellQuoted(file.string()); }
+std::string quotedPath(const std::filesystem::path& file) {
+    return shellQuoted(file.string());
+}
 
 std::string rewriteCommand(const std::filesystem::path& file) {
     return shellQuoted(toolPath()) + " iptc-set ObjectName new " + quotedPath(file);
@@ -35,7 +37,8 @@ protected:
     void SetUp() override {
         if (runCommand("strace -qq -o /dev/null true").status != 0)
             GTEST_SKIP() << "strace cannot trace processes here";
-        original_ = withSegments(plainJpeg(), jpegSegment(0xED, photoshopPayload(iptcDataset(2, 5, "old"))));
+        original_ = withSegments(plainJpeg(),
+                                 jpegSegment(0xED, photoshopPayload(iptcDataset(2, 5, "old"))));
         writeFile(file(), original_);
         ASSERT_EQ(runCommand(rewriteCommand(file())).status, 0);
         rewritten_ = readFile(file());
@@ -54,7 +57,8 @@ std::vector<std::string> systemCallsOf(const std::string& command) {
     std::istringstream in(summary.output);
     for (std::string line; std::getline(in, line);) {
         std::string name = line.substr(0, line.find(' '));
-        if (!name.empty() && name.find_first_not_of("abcdefghijklmnopqrstuvwxyz_0123456789") == std::string::npos &&
+        if (!name.empty() &&
+            name.find_first_not_of("abcdefghijklmnopqrstuvwxyz_0123456789") == std::string::npos &&
             name != "syscall" && name != "total" && name != "execve")
             calls.push_back(name);
     }
@@ -100,7 +104,8 @@ TEST_F(RewriteFaults, FailingCallsAreReportedAndLeaveTheFileAsItWas) {
         writeFile(file(), original_);
         CommandResult run = runCommand(underStrace(c.injection, rewriteCommand(file())));
         EXPECT_EQ(run.status, 1) << c.injection;
-        EXPECT_NE(run.output.find(c.message), std::string::npos) << c.injection << ": " << run.output;
+        EXPECT_NE(run.output.find(c.message), std::string::npos)
+            << c.injection << ": " << run.output;
         EXPECT_EQ(readFile(file()), original_) << c.injection;
         EXPECT_EQ(entriesIn(folder_.path()), 1u) << c.injection << ": the temporary file is left";
     }
