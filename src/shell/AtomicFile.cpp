@@ -90,8 +90,14 @@ void flushFolder(const fs::path& folder) {
 } // namespace
 
 void replaceFileAtomically(const fs::path& target, std::string_view content, mode_t newFileMode) {
+    replaceFileAtomically(target, {content}, newFileMode);
+}
+
+void replaceFileAtomically(const fs::path& target, std::initializer_list<std::string_view> pieces,
+                           mode_t newFileMode) {
     TemporaryFile temporary(target);
-    temporary.write(content);
+    for (std::string_view piece : pieces)
+        temporary.write(piece);
     temporary.setMode(modeFor(target, newFileMode));
     temporary.flushAndClose();
     temporary.renameOver(target);
