@@ -36,32 +36,30 @@ fresh_copy() { rm -rf "$work/$1"; mkdir -p "$work/$1"; cp "$sources"/*.jpg "$wor
 rate() { awk -v n="$count" -v s="$1" 'BEGIN { printf "%.2f", n / s }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
-fresh_copy orvella
-start=$(now)
-"$tool" iptc-set ObjectName "Harbour at dawn" "$work"/orvella/*.jpg
-"$tool" iptc-set Keywords "harbour" "$work"/orvella/*.jpg
-orvella_write=$(awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }')
-
-fresh_copy exiv2
-start=$(now)
-exiv2 -M"set Iptc.Application2.ObjectName Harbour at dawn" \
-  -M"add Iptc.Application2.Keywords String harbour" "$work"/exiv2/*.jpg
-exiv2_write=$(awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }')
-
-fresh_copy exiftool
-start=$(now)
-exiftool -q -overwrite_original "-IPTC:ObjectName=Harbour at dawn" "-IPTC:Keywords+=harbour" \
-  "$work"/exiftool/*.jpg
-exiftool_write=$(awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }')
-
-fresh_copy orvella-one
-start=$(now)
-"$tool" iptc-set ObjectName "Harbour at dawn" "$work"/orvella-one/*.jpg
-orvella_one=$(awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }')
-fresh_copy exiv2-one
-start=$(now)
-exiv2 -M"set Iptc.Application2.ObjectName Harbour at dawn" "$work"/exiv2-one/*.jpg
-exiv2_one=$(awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }')
+# The best of three runs, each on a fresh copy that has reached the disk:
+# the machine is shared, the best run is the least disturbed one.
+best_of_three() { # FOLDER COMMAND...  (COMMAND gets the files appended)
+  local folder="$1" best="" elapsed start
+  shift
+  for _ in 1 2 3; do
+    fresh_copy "$folder"
+    start=$(now)
+    "$@" "$work/$folder"/*.jpg
+    elapsed=$(awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }')
+    best=$(awk -v a="$elapsed" -v b="${best:-$elapsed}" 'BEGIN { print (a < b ? a : b) }')
+  done
+  echo "$best"
+}
+orvella_both() {
+  "$tool" iptc-set ObjectName "Harbour at dawn" "$@" && "$tool" iptc-set Keywords "harbour" "$@"
+}
+orvella_write=$(best_of_three orvella orvella_both)
+exiv2_write=$(best_of_three exiv2 exiv2 -M"set Iptc.Application2.ObjectName Harbour at dawn" \
+  -M"add Iptc.Application2.Keywords String harbour")
+exiftool_write=$(best_of_three exiftool exiftool -q -overwrite_original \
+  "-IPTC:ObjectName=Harbour at dawn" "-IPTC:Keywords+=harbour")
+orvella_one=$(best_of_three orvella-one "$tool" iptc-set ObjectName "Harbour at dawn")
+exiv2_one=$(best_of_three exiv2-one exiv2 -M"set Iptc.Application2.ObjectName Harbour at dawn")
 
 # Every tool must have written the same values.
 for file in "$work"/orvella/*.jpg; do
@@ -71,12 +69,18 @@ exiv2 -pi "$work"/exiv2/photo1.jpg | grep -q "harbour" || { echo "exiv2 write wr
 exiftool -s3 -sep , -IPTC:Keywords "$work"/exiftool/photo1.jpg | grep -qx "first,harbour" ||
   { echo "exiftool write wrong" >&2; exit 1; }
 
-start=$(now)
-for file in "$work"/orvella/*.jpg; do "$tool" iptc "$file" >/dev/null; done
-orvella_read=$(awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }')
-start=$(now)
-for file in "$work"/orvella/*.jpg; do exiv2 -pi "$file" >/dev/null; done
-exiv2_read=$(awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }')
+read_all() { # COMMAND...: one process per file, best of three passes
+  local best="" elapsed start file
+  for _ in 1 2 3; do
+    start=$(now)
+    for file in "$work"/orvella/*.jpg; do "$@" "$file" >/dev/null; done
+    elapsed=$(awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }')
+    best=$(awk -v a="$elapsed" -v b="${best:-$elapsed}" 'BEGIN { print (a < b ? a : b) }')
+  done
+  echo "$best"
+}
+orvella_read=$(read_all "$tool" iptc)
+exiv2_read=$(read_all exiv2 -pi)
 
 size=$(du -m "$sources/photo1.jpg" | cut -f1)
 echo "files: $count JPEGs of 6000x4000 (about ${size} MB each) in $work"

@@ -318,29 +318,31 @@ void TimgData::AdjustExifSize(unsigned height, unsigned width) {
     exifInfo_->PatchValue(data, size.heightPosition, size.heightType, height);
 }
 
-std::string TimgData::ComposeJpeg(const TJpegImage& image, bool adjustSize) {
+std::string TimgData::composeHead(const TJpegImage& image, bool adjustSize) {
     if (adjustSize)
         AdjustExifSize(image.Height(), image.Width());
-    std::string_view old = image.Bytes();
-    size_t remainder = remainderOffset(old);
-    std::string out;
-    out.reserve(old.size() - remainder + 65536 * 3);
-    out.append("\xFF\xD8");
+    std::string head("\xFF\xD8");
     if (const tSection* header = exif_ >= 0 ? ExifSegment() : HeaderSegment())
-        appendSection(out, *header);
+        appendSection(head, *header);
     else
-        out.append(kDefaultHeader);
+        head.append(kDefaultHeader);
     if (const tSection* iptc = IptcSegment())
-        appendSection(out, *iptc);
+        appendSection(head, *iptc);
     if (const tSection* comment = CommentSegment())
-        appendSection(out, *comment);
-    out.append(old.substr(remainder));
-    return out;
+        appendSection(head, *comment);
+    return head;
+}
+
+std::string TimgData::ComposeJpeg(const TJpegImage& image, bool adjustSize) {
+    std::string_view old = image.Bytes();
+    return composeHead(image, adjustSize).append(old.substr(remainderOffset(old)));
 }
 
 void TimgData::WriteJpegFile(const TJpegImage& image, const fs::path& file, bool adjustSize) {
     refuseReadOnly(file);
-    replaceFileAtomically(file, ComposeJpeg(image, adjustSize));
+    std::string_view old = image.Bytes();
+    // The old body is written straight from the loaded bytes, not copied.
+    replaceFileAtomically(file, {composeHead(image, adjustSize), old.substr(remainderOffset(old))});
 }
 
 } // namespace orvella

@@ -80,6 +80,9 @@ private:
     bool anyMetadataFound() const { return exif_ >= 0 || iptc_ >= 0 || comment_ >= 0; }
     bool classifySection(int index);
     void AdjustExifSize(unsigned height, unsigned width);
+    // SOI and the kept segments: everything the rewrite puts before the
+    // rest of the old file.
+    std::string composeHead(const TJpegImage& image, bool adjustSize);
     const tSection* slot(int index) const {
         return index >= 0 ? &sections_[static_cast<size_t>(index)] : nullptr;
     }
