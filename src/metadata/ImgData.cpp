@@ -166,12 +166,14 @@ bool TimgData::ProcessFile(const fs::path& file) {
         return false;
     fileName_ = file;
     fileDateTime_ = fs::last_write_time(file, error);
-    fileSize_ = fs::is_regular_file(file, error) ? fs::file_size(file, error) : 0;
+    bool regular = fs::is_regular_file(file, error);
+    fileSize_ = regular ? fs::file_size(file, error) : 0;
     errorText_ = "Not an EXIF file";
     bool jpeg = hasJpegExtension(file);
     if (!jpeg && !hasTiffExtension(file))
         return false;
-    FileHandle handle(std::fopen(file.c_str(), "rb"));
+    // Only regular files are opened: a named pipe would block the read.
+    FileHandle handle(regular ? std::fopen(file.c_str(), "rb") : nullptr);
     if (!handle) {
         errorText_ = "Illegal Exif construction";
         return false;
@@ -191,6 +193,7 @@ bool TimgData::readJpegFile(std::FILE* file) {
 }
 
 bool TimgData::ReadJpegSections(std::string_view content) {
+    clear();
     if (content.substr(0, 2) != "\xFF\xD8")
         return false;
     MemorySource source(content.substr(2));

@@ -248,7 +248,9 @@ TEST(ProcessFile, ChoosesByExtensionAndSetsTheErrorText) {
     for (const char* name : {"a.jpg", "b.JPEG", "c.jpe", "d.png", "e.jpg.txt"})
         writeFile(folder / name, jpeg);
     writeFile(folder / "plain.jpg", plainJpeg());
+    ASSERT_EQ(::mkfifo((folder / "pipe.jpg").c_str(), 0600), 0);
     const std::tuple<const char*, bool, const char*> cases[] = {
+        {"pipe.jpg", false, "Illegal Exif construction"},
         {"a.jpg", true, "<none>"},
         {"b.JPEG", true, "<none>"},
         {"c.jpe", true, "<none>"},
