@@ -91,8 +91,14 @@ void flushFolder(const fs::path& folder) {
 
 void replaceFileAtomically(const fs::path& target, std::string_view content, mode_t newFileMode,
                            Durability durability) {
+    replaceFileAtomically(target, {content}, newFileMode, durability);
+}
+
+void replaceFileAtomically(const fs::path& target, std::initializer_list<std::string_view> pieces,
+                           mode_t newFileMode, Durability durability) {
     TemporaryFile temporary(target);
-    temporary.write(content);
+    for (std::string_view piece : pieces)
+        temporary.write(piece);
     temporary.setMode(modeFor(target, newFileMode));
     temporary.close(durability);
     temporary.renameOver(target);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <string_view>
 #include <sys/types.h>
 
@@ -17,6 +18,13 @@ enum class Durability { Flushed, Cache };
 // bits; a new one gets newFileMode. Throws std::system_error on failure,
 // leaving the target untouched.
 void replaceFileAtomically(const std::filesystem::path& target, std::string_view content,
+                           mode_t newFileMode = 0644, Durability durability = Durability::Flushed);
+
+// The same for content given in pieces, written one after the other, so that
+// a large file can be rewritten from a new head and its old body without
+// first joining them in memory.
+void replaceFileAtomically(const std::filesystem::path& target,
+                           std::initializer_list<std::string_view> pieces,
                            mode_t newFileMode = 0644, Durability durability = Durability::Flushed);
 
 } // namespace orvella
