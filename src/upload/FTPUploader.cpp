@@ -319,7 +319,7 @@ TModelReleases TFTPUploader::imageReleases(const std::string& key) {
     TQuery query(connection_);
     query.SetSQL("select M.* from IMAGE_RELEASE R, MODEL_RELEASE M where R.RELEASE_ID = M.RELEASE_ID "
                  "and R.MD5 = " +
-                 QuotedStr(key));
+                 QuotedStr(key) + " order by M.MODEL_NAME");
     query.Open();
     TModelReleases releases;
     for (; !query.Eof(); query.Next())
