@@ -26,7 +26,7 @@ using std::chrono::milliseconds;
 
 constexpr size_t kMaxReplyLine = 8192;
 constexpr size_t kMaxReplyLines = 1000;
-constexpr size_t kFileChunk = 256 * 1024;
+constexpr size_t kFileChunk = 1024 * 1024;
 constexpr milliseconds kWaitSlice{50};
 constexpr milliseconds kQuitWait{2000};
 
@@ -242,12 +242,16 @@ public:
         return socket;
     }
 
-    void sendAll(const char* data, size_t size, const FtpClientSettings& settings) {
+    // Sends everything; progress hears of every part the system took.
+    void sendAll(const char* data, size_t size, const FtpClientSettings& settings,
+                 const std::function<void(size_t)>& progress = {}) {
         while (size > 0) {
             ssize_t sent = ::send(fd_, data, size, MSG_NOSIGNAL);
             if (sent > 0) {
                 data += sent;
                 size -= static_cast<size_t>(sent);
+                if (progress)
+                    progress(static_cast<size_t>(sent));
                 continue;
             }
             if (sent < 0 && errno == EINTR)
@@ -527,10 +531,11 @@ void FtpClient::sendFile(int fd, Socket& data) {
             throw EFtpError("Reading the file failed: " + errorText(errno));
         if (got == 0)
             return;
-        data.sendAll(buffer.data(), static_cast<size_t>(got), settings_);
-        total += static_cast<uint64_t>(got);
-        if (settings_.onTransfer)
-            settings_.onTransfer(total);
+        data.sendAll(buffer.data(), static_cast<size_t>(got), settings_, [&](size_t sent) {
+            total += sent;
+            if (settings_.onTransfer)
+                settings_.onTransfer(total);
+        });
     }
 }
 
