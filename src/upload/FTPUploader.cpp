@@ -8,6 +8,7 @@
 #include "shell/SizeText.h"
 #include "shell/TextUtil.h"
 #include "upload/FtpExchangeLog.h"
+#include "upload/UploadList.h"
 #include "upload/UploadWindow.h"
 
 #include <algorithm>
@@ -22,11 +23,6 @@ constexpr const char* kPasswordDialogCaption = "Password dialog";
 
 std::string fileNameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
-}
-
-bool fileExists(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
 }
 
 } // namespace
@@ -259,7 +255,7 @@ bool TFTPUploader::checkFile(const TUploadRecord& record) {
         post("Invalid filename");
         return false;
     }
-    if (!fileExists(record.FilePath)) {
+    if (!IsUploadableFile(record.FilePath)) {
         post("failed. File " + record.FilePath + " not found");
         logAlways("File not fount" + record.FilePath);
         return false;
@@ -301,7 +297,7 @@ void TFTPUploader::uploadReleases(const TUploadRecord& record, const std::string
         return; // the image is uploaded; its releases can go with the next upload
     }
     for (const TModelRelease& release : releases) {
-        if (!fileExists(release.FileName))
+        if (!IsUploadableFile(release.FileName))
             continue;
         try {
             client_.Store(release.FileName, fileNameOf(release.FileName));

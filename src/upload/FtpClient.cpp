@@ -1,6 +1,7 @@
 #include "upload/FtpClient.h"
 
 #include "upload/FtpExchangeLog.h"
+#include "shell/TextUtil.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -109,7 +110,13 @@ bool waitReady(int fd, short events, milliseconds timeout, const std::function<v
 } // namespace
 
 FtpEndpoint ParseFtpHost(const std::string& text) {
-    std::string host = text;
+    // People paste addresses: blanks around them, an "ftp://" in front and a
+    // "/" behind are not part of the host.
+    std::string host = trim(text);
+    if (toLowerAscii(host.substr(0, 6)) == "ftp://")
+        host.erase(0, 6);
+    if (!host.empty() && host.back() == '/')
+        host.pop_back();
     FtpEndpoint endpoint;
     if (!host.empty() && host.front() == '[') {
         size_t close = host.find(']');

@@ -22,7 +22,7 @@ public:
 };
 
 // Where a control connection goes: "host" means port 21, "host:port" and
-// "[v6 address]:port" name the port.
+// "[v6 address]:port" name the port; "ftp://" before and "/" after are dropped.
 struct FtpEndpoint {
     std::string host;
     uint16_t port = 21;

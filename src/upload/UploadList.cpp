@@ -12,11 +12,6 @@ namespace orvella {
 
 namespace {
 
-bool fileExists(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
-}
-
 std::optional<TImageData> catalogueImage(TCatalogueConnection& connection, const std::string& key) {
     TQuery query(connection);
     query.SetSQL("select * from IMAGES where MD5 = " + QuotedStr(key));
@@ -33,6 +28,11 @@ std::optional<TImageData> catalogueImage(TCatalogueConnection& connection, const
 }
 
 } // namespace
+
+bool IsUploadableFile(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
 
 std::string StockNameOfGroup(const std::string& groupCaption) {
     if (groupCaption.empty() || groupCaption.back() != ')')
@@ -57,7 +57,7 @@ void AddCheckedEntries(TFTPUploader& uploader, const std::vector<UploadListEntry
             continue;
         }
         const std::string& path = entry.Image->FullName;
-        if (!fileExists(path)) {
+        if (!IsUploadableFile(path)) {
             logAlways("File not found " + path + ". Skiped");
             continue;
         }
@@ -84,7 +84,7 @@ std::vector<UploadListEntry> ReadyUploadEntries(TStockDBObject& db) {
         auto stockId = static_cast<int32_t>(query.FieldByName("STOCK_ID").AsInteger());
         std::optional<TImageData> image =
             catalogueImage(db.Connection(), query.FieldByName("MD5").AsString());
-        if (!image || !fileExists(image->FullName))
+        if (!image || !IsUploadableFile(image->FullName))
             continue;
         groups[stockId].push_back({image->FileName, true, image, ""});
     }

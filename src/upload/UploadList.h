@@ -21,6 +21,9 @@ struct UploadListEntry {
     std::string GroupCaption;
 };
 
+// A file the uploader can send: a regular file (or a link to one).
+bool IsUploadableFile(const std::string& path);
+
 // The stock name of a group caption: without the trailing " (count)".
 std::string StockNameOfGroup(const std::string& groupCaption);
 
