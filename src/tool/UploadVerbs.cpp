@@ -34,7 +34,9 @@ public:
 // cancelled, so nothing waits for an answer that cannot come.
 class ConsolePrompts : public Prompts {
 public:
-    void showMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    void showMessage(const std::string& text) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
     bool confirm(const std::string& text) override {
         std::optional<std::string> answer = askText("", text + " [y/N]", "");
         return answer && (*answer == "y" || *answer == "Y");
@@ -43,7 +45,8 @@ public:
                                        const std::string& initial) override {
         if (!isatty(STDIN_FILENO))
             return std::nullopt;
-        std::fprintf(stderr, "%s%s ", prompt.c_str(), initial.empty() ? "" : (" [" + initial + "]").c_str());
+        std::fprintf(stderr, "%s%s ", prompt.c_str(),
+                     initial.empty() ? "" : (" [" + initial + "]").c_str());
         std::string line;
         if (!std::getline(std::cin, line))
             return std::nullopt;
@@ -83,7 +86,8 @@ public:
 int uploadReady(const std::vector<std::string>& args) {
     if (args.size() > 1)
         throw UsageError("at most one program folder expected");
-    std::filesystem::path folder = args.empty() ? programFolderOfRunningExecutable() : std::filesystem::path(args[0]);
+    std::filesystem::path folder =
+        args.empty() ? programFolderOfRunningExecutable() : std::filesystem::path(args[0]);
     TCatalogueConnection connection(folder / TCatalogueConnection::kFileName);
     SettingsStore store(folder, registryFileFromEnvironment());
     TOptionsCache options(store);

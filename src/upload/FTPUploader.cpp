@@ -34,7 +34,8 @@ TFTPUploader::~TFTPUploader() = default;
 
 void TFTPUploader::LoadParameters() {
     SettingsSnapshot store = settings_.read();
-    logAlways(store.isIniStore() ? "Load parameters from ini file" : "Load parameters from registry");
+    logAlways(store.isIniStore() ? "Load parameters from ini file"
+                                 : "Load parameters from registry");
     proxy_ = TProxySettings{};
     proxy_.UseProxy = store.boolean(kOptionsSection, "UseProxy", false);
     if (!proxy_.UseProxy)
@@ -49,10 +50,9 @@ void TFTPUploader::LoadParameters() {
 
 void TFTPUploader::AddRecord(const TUploadRecord& record) {
     // Highest stock first; records of one stock stay in the order they came.
-    auto position = std::upper_bound(records_.begin(), records_.end(), record,
-                                     [](const TUploadRecord& a, const TUploadRecord& b) {
-                                         return a.StockId > b.StockId;
-                                     });
+    auto position = std::upper_bound(
+        records_.begin(), records_.end(), record,
+        [](const TUploadRecord& a, const TUploadRecord& b) { return a.StockId > b.StockId; });
     records_.insert(position, record);
     logAlways("File " + record.FilePath + " added to upload list");
 }
@@ -110,8 +110,8 @@ void TFTPUploader::Execute() {
 void TFTPUploader::applyProxy() {
     if (!proxy_.UseProxy)
         return;
-    client_.SetProxy({ProxyModeOf(true, proxy_.Type), proxy_.Host, proxy_.Port, proxy_.User,
-                      proxy_.Password});
+    client_.SetProxy(
+        {ProxyModeOf(true, proxy_.Type), proxy_.Host, proxy_.Port, proxy_.User, proxy_.Password});
     logAlways("Using proxy");
     logAlways("Proxy URL " + proxy_.Host);
     logAlways("Proxy port " + std::to_string(proxy_.Port));
@@ -154,7 +154,8 @@ void TFTPUploader::processRecord(int index) {
         return skip(index);
     }
     if (db_.GetState(record.StockId, record.MD5) != kReadyToUploadOrdinal) {
-        logAlways("Status for file " + record.FilePath + " is not Ready to upload already. Skipped.");
+        logAlways("Status for file " + record.FilePath +
+                  " is not Ready to upload already. Skipped.");
         return skip(index);
     }
     uploadImage(record);
@@ -240,11 +241,13 @@ std::optional<TFTPUploader::Login> TFTPUploader::credentialsFor(const TStock& st
 std::optional<TFTPUploader::Login> TFTPUploader::askLogin(const TStock& stock) {
     if (!prompts_)
         return std::nullopt;
-    std::optional<std::string> user = prompts_->askText(
-        kPasswordDialogCaption, "Connect to stock: " + stock.Name + "\nInput login:", stock.FtpLogin);
+    std::optional<std::string> user =
+        prompts_->askText(kPasswordDialogCaption,
+                          "Connect to stock: " + stock.Name + "\nInput login:", stock.FtpLogin);
     if (!user)
         return std::nullopt;
-    std::optional<std::string> password = prompts_->askPassword(kPasswordDialogCaption, "Input password:");
+    std::optional<std::string> password =
+        prompts_->askPassword(kPasswordDialogCaption, "Input password:");
     if (!password)
         return std::nullopt;
     return Login{*user, *password};
@@ -313,9 +316,10 @@ void TFTPUploader::uploadReleases(const TUploadRecord& record, const std::string
 
 TModelReleases TFTPUploader::imageReleases(const std::string& key) {
     TQuery query(connection_);
-    query.SetSQL("select M.* from IMAGE_RELEASE R, MODEL_RELEASE M where R.RELEASE_ID = M.RELEASE_ID "
-                 "and R.MD5 = " +
-                 QuotedStr(key) + " order by M.MODEL_NAME");
+    query.SetSQL(
+        "select M.* from IMAGE_RELEASE R, MODEL_RELEASE M where R.RELEASE_ID = M.RELEASE_ID "
+        "and R.MD5 = " +
+        QuotedStr(key) + " order by M.MODEL_NAME");
     query.Open();
     TModelReleases releases;
     for (; !query.Eof(); query.Next())
@@ -375,6 +379,8 @@ void TFTPUploader::pump() {
         window_->ProcessPendingEvents();
 }
 
-std::string TransferProgressText(uint64_t bytes) { return SizeText(bytes) + " are transfered"; }
+std::string TransferProgressText(uint64_t bytes) {
+    return SizeText(bytes) + " are transfered";
+}
 
 } // namespace orvella

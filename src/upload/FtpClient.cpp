@@ -1,7 +1,7 @@
 #include "upload/FtpClient.h"
 
-#include "upload/FtpExchangeLog.h"
 #include "shell/TextUtil.h"
+#include "upload/FtpExchangeLog.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -52,7 +52,9 @@ bool holdsLineBreak(const std::string& value) {
     return value.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
 }
 
-std::string errorText(int error) { return std::strerror(error); }
+std::string errorText(int error) {
+    return std::strerror(error);
+}
 
 std::string numericAddress(const sockaddr* address, socklen_t length) {
     char host[NI_MAXHOST] = {};
@@ -84,11 +86,14 @@ bool accepted(int code, std::initializer_list<int> codes) {
     return std::find(codes.begin(), codes.end(), code) != codes.end();
 }
 
-bool completion(int code) { return code >= 200 && code < 300; }
+bool completion(int code) {
+    return code >= 200 && code < 300;
+}
 
 // Waits until the descriptor is ready, letting the caller's pending work run
 // every few milliseconds; false when the time is up.
-bool waitReady(int fd, short events, milliseconds timeout, const std::function<void()>& whileWaiting) {
+bool waitReady(int fd, short events, milliseconds timeout,
+               const std::function<void()>& whileWaiting) {
     Clock::time_point deadline = Clock::now() + timeout;
     for (;;) {
         auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
@@ -305,7 +310,9 @@ private:
 FtpClient::FtpClient() = default;
 FtpClient::~FtpClient() = default;
 
-bool FtpClient::Connected() const { return control_ != nullptr; }
+bool FtpClient::Connected() const {
+    return control_ != nullptr;
+}
 
 void FtpClient::Connect() {
     if (Connected())
@@ -331,8 +338,12 @@ void FtpClient::Connect() {
 
 void FtpClient::checkLineValues() const {
     const std::pair<const char*, const std::string*> values[] = {
-        {"login", &user_},         {"password", &password_},          {"FTP host", &host_},
-        {"proxy user", &proxy_.user}, {"proxy password", &proxy_.password}, {"proxy host", &proxy_.host}};
+        {"login", &user_},
+        {"password", &password_},
+        {"FTP host", &host_},
+        {"proxy user", &proxy_.user},
+        {"proxy password", &proxy_.password},
+        {"proxy host", &proxy_.host}};
     for (const auto& [name, value] : values)
         if (holdsLineBreak(*value))
             throw EFtpError(std::string("The ") + name + " holds a line break; nothing was sent");
@@ -521,8 +532,8 @@ void FtpClient::Store(const std::filesystem::path& localFile, const std::string&
 std::unique_ptr<FtpClient::Socket> FtpClient::openData(uint16_t port) {
     sockaddr_storage target = control_->peer();
     setPort(target, port);
-    std::string where =
-        endpointText(numericAddress(reinterpret_cast<const sockaddr*>(&target), control_->peerLength()), port);
+    std::string where = endpointText(
+        numericAddress(reinterpret_cast<const sockaddr*>(&target), control_->peerLength()), port);
     note("Data connection to " + where);
     return Socket::connectTo(target, control_->peerLength(), settings_);
 }

@@ -117,7 +117,7 @@ private:
     FtpProxy proxy_;
     std::string user_, password_, host_;
     std::unique_ptr<Socket> control_;
-    std::string peer_; // "address:port" of the control connection, for the log
+    std::string peer_;    // "address:port" of the control connection, for the log
     std::string pending_; // received bytes not yet taken as lines
 };
 

@@ -22,7 +22,8 @@ std::optional<TImageData> catalogueImage(TCatalogueConnection& connection, const
     image.MD5 = key;
     image.FileName = query.FieldByName("FileName").AsString();
     image.FilePath = query.FieldByName("FilePath").AsString();
-    image.FullName = image.FilePath == "/" ? "/" + image.FileName : image.FilePath + "/" + image.FileName;
+    image.FullName =
+        image.FilePath == "/" ? "/" + image.FileName : image.FilePath + "/" + image.FileName;
     image.FileSize = query.FieldByName("FileSize").AsInteger();
     return image;
 }

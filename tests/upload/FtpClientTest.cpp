@@ -22,14 +22,16 @@ TEST(FtpHostTest, PortComesFromTheHostTextOrIs21) {
         const char* host;
         uint16_t port;
     };
-    for (Case c : {Case{"ftp.agency.com", "ftp.agency.com", 21}, Case{"127.0.0.1:2121", "127.0.0.1", 2121},
-                   Case{"[::1]:990", "::1", 990}, Case{"[::1]", "::1", 21}, Case{"::1", "::1", 21},
-                   Case{" ftp://Upload.Agency.com:2100/ ", "Upload.Agency.com", 2100}}) {
+    for (Case c :
+         {Case{"ftp.agency.com", "ftp.agency.com", 21}, Case{"127.0.0.1:2121", "127.0.0.1", 2121},
+          Case{"[::1]:990", "::1", 990}, Case{"[::1]", "::1", 21}, Case{"::1", "::1", 21},
+          Case{" ftp://Upload.Agency.com:2100/ ", "Upload.Agency.com", 2100}}) {
         FtpEndpoint endpoint = ParseFtpHost(c.text);
         EXPECT_EQ(endpoint.host, c.host) << c.text;
         EXPECT_EQ(endpoint.port, c.port) << c.text;
     }
-    for (const char* bad : {"", "ftp://", "host:", "host:0", "host:65536", "host:21x", ":21", "[::1"})
+    for (const char* bad :
+         {"", "ftp://", "host:", "host:0", "host:65536", "host:21x", ":21", "[::1"})
         EXPECT_THROW(ParseFtpHost(bad), EFtpError) << bad;
 }
 

@@ -51,7 +51,8 @@ std::string readPortLine(int fd) {
 
 } // namespace
 
-RealFtpServer::RealFtpServer(const std::filesystem::path& workFolder, const std::vector<User>& users)
+RealFtpServer::RealFtpServer(const std::filesystem::path& workFolder,
+                             const std::vector<User>& users)
     : eventsFile_(workFolder / "server-events.txt") {
     std::filesystem::path usersFile = workFolder / "server-users.json";
     writeUsers(usersFile, users);

@@ -25,8 +25,8 @@ std::string randomBytes(size_t size, unsigned seed) {
 class RealServerTest : public UploadTest {
 protected:
     RealServerTest()
-        : server(folder.path(), {{"three", "pass3", folder / "home3"},
-                                 {"one", "pass1", folder / "home1"}}) {}
+        : server(folder.path(),
+                 {{"three", "pass3", folder / "home3"}, {"one", "pass1", folder / "home1"}}) {}
 
     RealFtpServer server;
 };
@@ -42,15 +42,16 @@ TEST_F(RealServerTest, StoresHighestStockFirstWithOneLoginPerStock) {
     upload({entryFor(keyA, "Agency Three (2)"), entryFor(keyB, "Agency One (1)"),
             entryFor(keyC, "Agency Three (2)")});
 
-    EXPECT_THAT(server.events(), ElementsAre("login three", "stored three a.jpg", "stored three c.jpg",
-                                             "login one", "stored one b.jpg"));
+    EXPECT_THAT(server.events(),
+                ElementsAre("login three", "stored three a.jpg", "stored three c.jpg", "login one",
+                            "stored one b.jpg"));
     EXPECT_EQ(readFile(folder / "home3" / "a.jpg"), a);
     EXPECT_EQ(readFile(folder / "home3" / "c.jpg"), c);
     EXPECT_EQ(readFile(folder / "home1" / "b.jpg"), b);
     std::string connected = "Connected to " + server.address();
-    EXPECT_THAT(window.lines, ElementsAre(connected, "ok. a.jpg uploaded", "ok. c.jpg uploaded",
-                                          connected, "ok. b.jpg uploaded",
-                                          std::string(34, '='), "Uploading finished"));
+    EXPECT_THAT(window.lines,
+                ElementsAre(connected, "ok. a.jpg uploaded", "ok. c.jpg uploaded", connected,
+                            "ok. b.jpg uploaded", std::string(34, '='), "Uploading finished"));
     for (auto [key, stock] : {std::pair{keyA, 3}, {keyB, 1}, {keyC, 3}}) {
         EXPECT_EQ(stateOf(key, stock), "2");
         std::optional<DateTime> date = fromIsoText(uploadDateOf(key, stock));
@@ -77,9 +78,9 @@ TEST_F(RealServerTest, ModelReleasesFollowTheImageWhenUploadReleaseIsOn) {
         upload();
         EXPECT_EQ(stateOf(key, 3), "2");
     }
-    EXPECT_THAT(server.events(),
-                ElementsAre("login three", "stored three model-on.jpg", "stored three anna-on.jpg",
-                            "stored three ben-on.jpg", "login three", "stored three model-off.jpg"));
+    EXPECT_THAT(server.events(), ElementsAre("login three", "stored three model-on.jpg",
+                                             "stored three anna-on.jpg", "stored three ben-on.jpg",
+                                             "login three", "stored three model-off.jpg"));
     EXPECT_EQ(readFile(folder / "home3" / "ben-on.jpg"), "release of ben");
 }
 
@@ -92,7 +93,8 @@ TEST_F(RealServerTest, StockWithFailingLoginKeepsItsFilesReadyAndTheNextStockIsU
 
     upload();
 
-    EXPECT_THAT(server.events(), ElementsAre("login-failed three", "login one", "stored one other.jpg"));
+    EXPECT_THAT(server.events(),
+                ElementsAre("login-failed three", "login one", "stored one other.jpg"));
     EXPECT_EQ(stateOf(first, 3), "1");
     EXPECT_EQ(stateOf(second, 3), "1");
     EXPECT_EQ(stateOf(other, 1), "2");

@@ -37,7 +37,9 @@ void sendText(int fd, const std::string& text) {
     (void)send(fd, wire.data(), wire.size(), MSG_NOSIGNAL);
 }
 
-std::string verbOf(const std::string& command) { return command.substr(0, command.find(' ')); }
+std::string verbOf(const std::string& command) {
+    return command.substr(0, command.find(' '));
+}
 
 } // namespace
 
@@ -118,10 +120,11 @@ bool ScriptedFtpServer::reply(int control, const std::string& command) {
         if (dataListener_ >= 0)
             close(dataListener_);
         dataListener_ = listenOnLoopback(port);
-        std::string numbers =
-            script_.passiveHost + "," + std::to_string(port / 256) + "," + std::to_string(port % 256);
-        sendText(control, script_.passiveParentheses ? "227 Entering Passive Mode (" + numbers + ")."
-                                                     : "227 Entering Passive Mode " + numbers);
+        std::string numbers = script_.passiveHost + "," + std::to_string(port / 256) + "," +
+                              std::to_string(port % 256);
+        sendText(control, script_.passiveParentheses
+                              ? "227 Entering Passive Mode (" + numbers + ")."
+                              : "227 Entering Passive Mode " + numbers);
     } else if (verb == "STOR")
         store(control, argument);
     else if (verb == "QUIT") {

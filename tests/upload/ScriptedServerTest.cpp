@@ -41,7 +41,8 @@ struct ProxyCase {
     Strings login;
 };
 
-class ProxyLoginTest : public ScriptedServerTest, public ::testing::WithParamInterface<ProxyCase> {};
+class ProxyLoginTest : public ScriptedServerTest,
+                       public ::testing::WithParamInterface<ProxyCase> {};
 
 TEST_P(ProxyLoginTest, SendsTheLoginSequenceOfTheProxyMode) {
     const ProxyCase& c = GetParam();
@@ -70,14 +71,32 @@ TEST_P(ProxyLoginTest, SendsTheLoginSequenceOfTheProxyMode) {
 const ProxyCase kProxyCases[] = {
     {"NoProxy", false, 1, "pu", "pp", {"USER bob", "PASS secret"}},
     {"Type0", true, 0, "pu", "pp", {"USER pu", "PASS pp", "USER bob", "PASS secret"}},
-    {"Type1", true, 1, "pu", "pp", {"USER pu", "PASS pp", "USER bob@ftp.agency.example", "PASS secret"}},
+    {"Type1",
+     true,
+     1,
+     "pu",
+     "pp",
+     {"USER pu", "PASS pp", "USER bob@ftp.agency.example", "PASS secret"}},
     {"Type1WithoutProxyUser", true, 1, "", "", {"USER bob@ftp.agency.example", "PASS secret"}},
-    {"Type2", true, 2, "pu", "pp",
+    {"Type2",
+     true,
+     2,
+     "pu",
+     "pp",
      {"USER pu", "PASS pp", "SITE ftp.agency.example", "USER bob", "PASS secret"}},
-    {"Type3", true, 3, "pu", "pp",
+    {"Type3",
+     true,
+     3,
+     "pu",
+     "pp",
      {"USER pu", "PASS pp", "OPEN ftp.agency.example", "USER bob", "PASS secret"}},
     {"Type4", true, 4, "pu", "pp", {"USER bob@pu@ftp.agency.example", "PASS secret@pp"}},
-    {"Type4WithoutProxyPassword", true, 4, "pu", "", {"USER bob@pu@ftp.agency.example", "PASS secret"}},
+    {"Type4WithoutProxyPassword",
+     true,
+     4,
+     "pu",
+     "",
+     {"USER bob@pu@ftp.agency.example", "PASS secret"}},
     {"Type5", true, 5, "pu", "pp", {"USER pu", "PASS pp", "USER bob", "PASS secret"}},
     {"Type9", true, 9, "pu", "pp", {"USER pu", "PASS pp", "USER bob", "PASS secret"}},
 };

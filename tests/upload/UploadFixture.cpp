@@ -1,6 +1,5 @@
 #include "UploadFixture.h"
 
-
 #include <cstdio>
 
 namespace orvella::test {
