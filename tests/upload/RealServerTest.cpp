@@ -102,20 +102,25 @@ TEST_F(RealServerTest, StockWithFailingLoginKeepsItsFilesReadyAndTheNextStockIsU
     EXPECT_THAT(logLines(), Contains("FTP aborted"));
 }
 
-TEST_F(RealServerTest, ImageNoLongerReadyIsSkipped) {
+TEST_F(RealServerTest, ImageChangedOrGoneSinceTheListWasBuiltIsSkipped) {
     addStock(3, "Agency Three", server.address(), "three", "pass3");
     std::string changed = addReadyImage("changed.jpg", "x", 3);
+    std::string gone = addReadyImage("gone.jpg", "z", 3);
     std::string kept = addReadyImage("kept.jpg", "y", 3);
     std::shared_ptr<TFTPUploader> uploader = makeUploader();
     db->SetState(3, changed, 1); // "Not ready" after the list was built
+    std::filesystem::remove(photo("gone.jpg"));
 
     uploader->Execute();
 
     EXPECT_THAT(server.events(), ElementsAre("login three", "stored three kept.jpg"));
     EXPECT_EQ(stateOf(changed, 3), "0");
+    EXPECT_EQ(stateOf(gone, 3), "1");
+    EXPECT_EQ(stateOf(kept, 3), "2");
+    EXPECT_THAT(window.lines, Contains("failed. File " + photo("gone.jpg").string() + " not found"));
     EXPECT_THAT(logLines(), Contains("Status for file " + photo("changed.jpg").string() +
                                      " is not Ready to upload already. Skipped."));
-    EXPECT_EQ(uploader->NotUploadedCount(), 1);
+    EXPECT_EQ(uploader->NotUploadedCount(), 2);
 }
 
 TEST_F(RealServerTest, EmptyListPostsThatThereIsNothingToUpload) {

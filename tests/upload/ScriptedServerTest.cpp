@@ -41,6 +41,8 @@ struct ProxyCase {
     Strings login;
 };
 
+void PrintTo(const ProxyCase& c, std::ostream* out) { *out << c.name; }
+
 class ProxyLoginTest : public ScriptedServerTest,
                        public ::testing::WithParamInterface<ProxyCase> {};
 
