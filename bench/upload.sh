@@ -6,7 +6,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
-rounds="${2:-3}"
+rounds="${2:-5}"
 python=/usr/bin/python3
 command -v curl >/dev/null || { echo "bench/upload.sh: curl is missing (scripts/install-deps)" >&2; exit 1; }
 "$python" -c 'import pyftpdlib' 2>/dev/null ||
