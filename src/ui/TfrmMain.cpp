@@ -4,6 +4,7 @@
 #include "shell/Log.h"
 #include "shell/SizeText.h"
 #include "shell/Version.h"
+#include "upload/FtpExchangeLog.h"
 #include "ui/AboutBox.h"
 #include "ui/BugReport.h"
 #include "ui/CentrePane.h"
@@ -114,6 +115,8 @@ TfrmMain::TfrmMain(TdmMain& dataModule, TFolders& folders, const SettingsStore& 
     LoadLayout();
     logGuarded("Layout loaded");
     options_.LoadOptions();
+    ftpLog_ = std::make_unique<TFtpExchangeLog>(folders_.ProgramFolder() / "FTPLog.log");
+    ftpLog_->SetEnabled(options_.GetOption("EnableFTPLogging").toBool());
     ApplyPageVisibility();
     logGuarded("Options cache updated");
 }

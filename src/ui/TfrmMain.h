@@ -24,6 +24,7 @@ class FolderView;
 class QtCategoryTree;
 class QtPrompts;
 class ProgressWindow;
+class TFtpExchangeLog;
 
 // The main window: it assembles the three panes, the menus, the toolbar and
 // the status bar, owns the catalogue access object and the option cache,
@@ -37,6 +38,7 @@ public:
     TStockDBObject& StockDB() { return *stockDB_; }
     const TStockList& Stocks() const { return stocks_; }
     TOptionsCache& Options() { return options_; }
+    TFtpExchangeLog& FtpLog() { return *ftpLog_; }
     const TFolders& Folders() const { return folders_; }
     CommandTable& Commands();
     LeftPane* Left() const { return left_; }
@@ -111,6 +113,7 @@ private:
     std::unique_ptr<QtCategoryTree> categoryTree_;
     std::unique_ptr<QtCategoryTree> filterCategoryTree_;
     TStockList stocks_;
+    std::unique_ptr<TFtpExchangeLog> ftpLog_;
     TOptionsCache options_;
     WindowLayout layout_;
     bool explorerMenu_ = false;
