@@ -1,5 +1,6 @@
 #include "viewer/GhostScript.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <stdexcept>
@@ -25,29 +26,58 @@ bool bottomFirst(unsigned format) {
     return (format & DISPLAY_FIRSTROW_MASK) == DISPLAY_BOTTOMFIRST;
 }
 
+// A reader of one pixel of the interpreter's buffer as red, green, blue.
+using PixelReader = void (*)(const uint8_t* pixel, uint8_t* rgb);
+
+void readBgr(const uint8_t* pixel, uint8_t* rgb) {
+    rgb[0] = pixel[2], rgb[1] = pixel[1], rgb[2] = pixel[0];
+}
+void readRgb(const uint8_t* pixel, uint8_t* rgb) {
+    rgb[0] = pixel[0], rgb[1] = pixel[1], rgb[2] = pixel[2];
+}
+void readGrey(const uint8_t* pixel, uint8_t* rgb) { rgb[0] = rgb[1] = rgb[2] = pixel[0]; }
+void readRgb565(const uint8_t* pixel, uint8_t* rgb) {
+    unsigned value = pixel[0] | pixel[1] << 8;
+    rgb[0] = static_cast<uint8_t>(((value >> 11) & 31) * 255 / 31);
+    rgb[1] = static_cast<uint8_t>(((value >> 5) & 63) * 255 / 63);
+    rgb[2] = static_cast<uint8_t>((value & 31) * 255 / 31);
+}
+void readRgb555(const uint8_t* pixel, uint8_t* rgb) {
+    unsigned value = pixel[0] | pixel[1] << 8;
+    rgb[0] = static_cast<uint8_t>(((value >> 10) & 31) * 255 / 31);
+    rgb[1] = static_cast<uint8_t>(((value >> 5) & 31) * 255 / 31);
+    rgb[2] = static_cast<uint8_t>((value & 31) * 255 / 31);
+}
 // The interpreter's own 8-bit palette: a cube of 2 bits per primary (0-63)
 // followed by 32 greys (64-95).
-QList<QRgb> nativePalette96() {
-    QList<QRgb> palette;
-    for (int index = 0; index < 64; ++index)
-        palette.append(qRgb(((index >> 4) & 3) * 85, ((index >> 2) & 3) * 85, (index & 3) * 85));
-    for (int grey = 0; grey < 32; ++grey)
-        palette.append(qRgb(grey * 255 / 31, grey * 255 / 31, grey * 255 / 31));
-    return palette;
+void readNative8(const uint8_t* pixel, uint8_t* rgb) {
+    unsigned index = pixel[0];
+    if (index < 64) {
+        rgb[0] = static_cast<uint8_t>(((index >> 4) & 3) * 85);
+        rgb[1] = static_cast<uint8_t>(((index >> 2) & 3) * 85);
+        rgb[2] = static_cast<uint8_t>((index & 3) * 85);
+    } else {
+        rgb[0] = rgb[1] = rgb[2] = static_cast<uint8_t>(std::min(index - 64, 31u) * 255 / 31);
+    }
 }
 
-QImage::Format qtFormatOf(unsigned format) {
+struct PixelLayout {
+    PixelReader read = nullptr;
+    int bytesPerPixel = 0;
+};
+
+PixelLayout layoutOf(unsigned format) {
     unsigned colours = coloursOf(format), depth = depthOf(format);
     if (colours == DISPLAY_COLORS_RGB && depth == DISPLAY_DEPTH_8 &&
         (format & DISPLAY_ALPHA_MASK) == DISPLAY_ALPHA_NONE)
-        return littleEndian(format) ? QImage::Format_BGR888 : QImage::Format_RGB888;
+        return {littleEndian(format) ? readBgr : readRgb, 3};
     if (colours == DISPLAY_COLORS_GRAY && depth == DISPLAY_DEPTH_8)
-        return QImage::Format_Grayscale8;
+        return {readGrey, 1};
     if (colours == DISPLAY_COLORS_NATIVE && depth == DISPLAY_DEPTH_16 && littleEndian(format))
-        return (format & DISPLAY_555_MASK) ? QImage::Format_RGB555 : QImage::Format_RGB16;
+        return {(format & DISPLAY_555_MASK) ? readRgb555 : readRgb565, 2};
     if (colours == DISPLAY_COLORS_NATIVE && depth == DISPLAY_DEPTH_8)
-        return QImage::Format_Indexed8;
-    return QImage::Format_Invalid;
+        return {readNative8, 1};
+    return {};
 }
 
 } // namespace
@@ -188,7 +218,7 @@ void TGhostScript::GoToPage(int page) {
 
 void TGhostScript::showCurrentPage() {
     if (view_)
-        *view_ = Page(currentPage_).copy();
+        *view_ = Page(currentPage_);
 }
 
 void TGhostScript::SetResolution(int dotsPerInch) {
@@ -197,8 +227,8 @@ void TGhostScript::SetResolution(int dotsPerInch) {
     resolution_ = dotsPerInch;
 }
 
-int TGhostScript::PageWidth() const { return currentPage_ ? Page(currentPage_).width() : 0; }
-int TGhostScript::PageHeight() const { return currentPage_ ? Page(currentPage_).height() : 0; }
+int TGhostScript::PageWidth() const { return currentPage_ ? Page(currentPage_).width : 0; }
+int TGhostScript::PageHeight() const { return currentPage_ ? Page(currentPage_).height : 0; }
 
 void TGhostScript::DescribeFormat(unsigned format, int& bitsPerPixel, int& coloursUsed) {
     bitsPerPixel = 0;
@@ -233,15 +263,23 @@ void TGhostScript::DescribeFormat(unsigned format, int& bitsPerPixel, int& colou
     }
 }
 
-QImage TGhostScript::PictureFromDisplay(const ImageDescriptor& image) {
-    QImage::Format format = qtFormatOf(image.format);
-    if (format == QImage::Format_Invalid || !image.pixels || image.width <= 0 || image.height <= 0)
+TPageBitmap TGhostScript::PictureFromDisplay(const ImageDescriptor& image) {
+    PixelLayout layout = layoutOf(image.format);
+    if (!layout.read || !image.pixels || image.width <= 0 || image.height <= 0 ||
+        image.rowLength < image.width * layout.bytesPerPixel)
         return {};
-    QImage view(image.pixels, image.width, image.height, image.rowLength, format);
-    if (format == QImage::Format_Indexed8)
-        view.setColorTable(nativePalette96());
-    // Rows come bottom first, as asked for; a QImage holds them top first.
-    return bottomFirst(image.format) ? view.mirrored(false, true) : view.copy();
+    TPageBitmap page{image.width, image.height, {}};
+    page.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
+    uint8_t* out = page.rgb.data();
+    for (int y = 0; y < image.height; ++y) {
+        // Rows come bottom first, as the format asks; the page keeps them
+        // top first.
+        int sourceRow = bottomFirst(image.format) ? image.height - 1 - y : y;
+        const uint8_t* in = image.pixels + static_cast<size_t>(sourceRow) * image.rowLength;
+        for (int x = 0; x < image.width; ++x, in += layout.bytesPerPixel, out += 3)
+            layout.read(in, out);
+    }
+    return page;
 }
 
 int TGhostScript::stdinHandler(void* caller, char*, int) {

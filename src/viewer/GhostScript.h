@@ -1,8 +1,7 @@
 #pragma once
 
 #include "viewer/GhostScriptLibrary.h"
-
-#include <QImage>
+#include "viewer/PageBitmap.h"
 
 #include <ghostscript/gdevdsp.h>
 
@@ -57,12 +56,12 @@ public:
     State CurrentState() const { return state_; }
     int PageCount() const { return static_cast<int>(pages_.size()); }
     int CurrentPage() const { return currentPage_; }
-    const QImage& Page(int page) const { return pages_.at(page - 1); }
+    const TPageBitmap& Page(int page) const { return pages_.at(page - 1); }
     int PageWidth() const;
     int PageHeight() const;
 
     // The bitmap that shows the current page; not owned.
-    void SetViewBitmap(QImage* view) { view_ = view; }
+    void SetViewBitmap(TPageBitmap* view) { view_ = view; }
 
     // The display device format for a screen depth (planes x bits).
     static unsigned DisplayFormatFor(int bitsPerPixel);
@@ -81,9 +80,9 @@ public:
     };
     // Bits per pixel and colours used of a display format.
     static void DescribeFormat(unsigned format, int& bitsPerPixel, int& coloursUsed);
-    // A copy of the interpreter's picture in the layout the format gives;
-    // a null image for a layout this program does not read.
-    static QImage PictureFromDisplay(const ImageDescriptor& image);
+    // A copy of the interpreter's picture, read in the layout its format
+    // gives; an empty bitmap for a layout this program does not read.
+    static TPageBitmap PictureFromDisplay(const ImageDescriptor& image);
 
 private:
     static int stdinHandler(void* caller, char* buffer, int length);
@@ -111,9 +110,9 @@ private:
     int resolution_ = 75;
     display_callback callbacks_{};
     ImageDescriptor image_;
-    std::vector<QImage> pages_;
+    std::vector<TPageBitmap> pages_;
     int currentPage_ = 0;
-    QImage* view_ = nullptr;
+    TPageBitmap* view_ = nullptr;
 };
 
 } // namespace orvella

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <stdexcept>
 #include <system_error>
 #include <vector>
@@ -155,6 +156,16 @@ std::string endedText(int status) {
 
 } // namespace
 
+QImage PageImage(const TPageBitmap& page) {
+    if (page.Empty())
+        return QImage(0, 0, QImage::Format_RGB888);
+    QImage image(page.width, page.height, QImage::Format_RGB888);
+    size_t rowBytes = static_cast<size_t>(page.width) * 3;
+    for (int y = 0; y < page.height; ++y)
+        std::memcpy(image.scanLine(y), page.rgb.data() + rowBytes * y, rowBytes);
+    return image;
+}
+
 TGhostScriptSandbox::TGhostScriptSandbox(std::filesystem::path helper, std::string libraryName,
                                          int screenBitsPerPixel, RenderLimits limits)
     : PumpMessages(pumpOnMainThread), OnError([](const std::string& text) { logAlways(text); }),
@@ -216,7 +227,8 @@ QImage TGhostScriptSandbox::RenderFirstPage(const std::filesystem::path& file) {
                     OnPageGenerated(lastPageCount_);
                 break;
             case RenderMessage::FirstPage:
-                picture = DecodePagePicture(payload);
+                if (std::optional<TPageBitmap> page = DecodePagePicture(payload))
+                    picture = PageImage(*page);
                 break;
             case RenderMessage::Failure:
                 failure = payload;

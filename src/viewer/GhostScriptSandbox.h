@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/OutsideRenderers.h"
+#include "viewer/PageBitmap.h"
 
 #include <QImage>
 
@@ -11,6 +12,9 @@
 #include <string>
 
 namespace orvella {
+
+// A rendered page as a picture.
+QImage PageImage(const TPageBitmap& page);
 
 // What a rendering may take. A file that needs more ends in the error path.
 struct RenderLimits {

@@ -48,31 +48,23 @@ void SendRenderMessage(int fd, RenderMessage type, const std::string& payload) {
     writeAll(fd, payload.data(), payload.size());
 }
 
-std::string EncodePagePicture(const QImage& page) {
-    QImage rgb = page.convertToFormat(QImage::Format_RGB888);
+std::string EncodePagePicture(const TPageBitmap& page) {
     std::string out;
-    appendUint32(out, static_cast<uint32_t>(rgb.width()));
-    appendUint32(out, static_cast<uint32_t>(rgb.height()));
-    size_t rowBytes = static_cast<size_t>(rgb.width()) * 3;
-    out.reserve(out.size() + rowBytes * rgb.height());
-    for (int y = 0; y < rgb.height(); ++y)
-        out.append(reinterpret_cast<const char*>(rgb.constScanLine(y)), rowBytes);
+    appendUint32(out, static_cast<uint32_t>(page.width));
+    appendUint32(out, static_cast<uint32_t>(page.height));
+    out.append(reinterpret_cast<const char*>(page.rgb.data()), page.rgb.size());
     return out;
 }
 
-QImage DecodePagePicture(const std::string& payload) {
+std::optional<TPageBitmap> DecodePagePicture(const std::string& payload) {
     if (payload.size() < 8)
-        return {};
+        return std::nullopt;
     long long width = readUint32(payload, 0), height = readUint32(payload, 4);
     if (width * height > kMaxPagePixels ||
         payload.size() != 8 + static_cast<size_t>(width * height * 3))
-        return {};
-    if (width == 0 || height == 0)
-        return QImage(0, 0, QImage::Format_RGB888);
-    QImage page(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB888);
-    size_t rowBytes = static_cast<size_t>(width) * 3;
-    for (int y = 0; y < page.height(); ++y)
-        std::memcpy(page.scanLine(y), payload.data() + 8 + rowBytes * y, rowBytes);
+        return std::nullopt;
+    TPageBitmap page{static_cast<int>(width), static_cast<int>(height), {}};
+    page.rgb.assign(payload.begin() + 8, payload.end());
     return page;
 }
 

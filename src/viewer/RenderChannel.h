@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QImage>
+#include "viewer/PageBitmap.h"
 
 #include <cstddef>
 #include <optional>
@@ -22,9 +22,9 @@ enum class RenderMessage : char {
 // Writes one whole message; throws std::system_error when the pipe is gone.
 void SendRenderMessage(int fd, RenderMessage type, const std::string& payload);
 
-std::string EncodePagePicture(const QImage& page);
-// A null image when the payload is not a picture of sensible size.
-QImage DecodePagePicture(const std::string& payload);
+std::string EncodePagePicture(const TPageBitmap& page);
+// No value when the payload is not a picture of sensible size.
+std::optional<TPageBitmap> DecodePagePicture(const std::string& payload);
 
 // Collects bytes from the pipe and cuts them into messages, refusing any
 // message larger than a page picture may be.

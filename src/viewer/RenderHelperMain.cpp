@@ -24,7 +24,7 @@ int render(const orvella::TGhostScriptLibrary& library, int screenBits,
            const std::string& programPath, const std::string& file) {
     using orvella::RenderMessage;
     orvella::TGhostScript ghostScript(library, programPath, screenBits);
-    QImage view;
+    orvella::TPageBitmap view;
     bool rendering = true;
     ghostScript.SetViewBitmap(&view);
     ghostScript.OnError = [](const std::string& text) { send(RenderMessage::InterpreterError, text); };

@@ -4,6 +4,7 @@
 
 #include "support/TempFolder.h"
 #include "viewer/GhostScript.h"
+#include "viewer/GhostScriptSandbox.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -64,6 +65,54 @@ TEST(GhostScriptTest, SizeHandlerDerivesBitsAndColoursFromTheFormat) {
     }
 }
 
+// A 2 x 2 buffer in each layout the device may deliver, rows padded to 8
+// bytes: the page must come out top row first as red, green / blue, white.
+TEST(GhostScriptTest, PagesAreReadInEveryDeliveredLayout) {
+    struct Case {
+        const char* name;
+        unsigned format;
+        std::vector<uint8_t> buffer;
+        std::vector<uint8_t> rgb;
+    };
+    const std::vector<uint8_t> redGreenBlueWhite = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+    const Case cases[] = {
+        {"24-bit BGR, bottom first", 198660,
+         {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0}, redGreenBlueWhite},
+        {"24-bit RGB, top first", flags(DISPLAY_COLORS_RGB, DISPLAY_DEPTH_8),
+         {255, 0, 0, 0, 255, 0, 0, 0, 0, 0, 255, 255, 255, 255, 0, 0}, redGreenBlueWhite},
+        {"16-bit 565, bottom first", 204801,
+         {0x1F, 0x00, 0xFF, 0xFF, 0, 0, 0, 0, 0x00, 0xF8, 0xE0, 0x07, 0, 0, 0, 0},
+         redGreenBlueWhite},
+        {"8-bit grey, top first", flags(DISPLAY_COLORS_GRAY, DISPLAY_DEPTH_8),
+         {0, 255, 0, 0, 0, 0, 0, 0, 128, 64, 0, 0, 0, 0, 0, 0},
+         {0, 0, 0, 255, 255, 255, 128, 128, 128, 64, 64, 64}},
+        {"8-bit native, bottom first", 198657,
+         {95, 48, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0},
+         {0, 0, 0, 0, 0, 255, 255, 255, 255, 255, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> buffer = c.buffer;
+        TGhostScript::ImageDescriptor image;
+        image.width = 2;
+        image.height = 2;
+        image.rowLength = 8;
+        image.format = c.format;
+        image.pixels = buffer.data();
+        TPageBitmap page = TGhostScript::PictureFromDisplay(image);
+        EXPECT_EQ(page.width, 2);
+        EXPECT_EQ(page.height, 2);
+        EXPECT_EQ(page.rgb, c.rgb);
+    }
+    TGhostScript::ImageDescriptor cmyk;
+    cmyk.width = cmyk.height = 1;
+    cmyk.rowLength = 4;
+    cmyk.format = flags(DISPLAY_COLORS_CMYK, DISPLAY_DEPTH_8);
+    uint8_t pixel[4] = {};
+    cmyk.pixels = pixel;
+    EXPECT_TRUE(TGhostScript::PictureFromDisplay(cmyk).Empty()) << "a layout the program never asks for";
+}
+
 TEST(GhostScriptTest, WithoutTheLibraryEveryCallYieldsZero) {
     TGhostScriptLibrary missing("libgs-that-is-not-installed.so.10");
     ASSERT_FALSE(missing.Loaded());
@@ -85,7 +134,7 @@ TEST(GhostScriptTest, TwoPagesAreRenderedAndPageOneIsShown) {
     writeFile(folder / "two.ps", TwoPagePostScript());
     TGhostScriptLibrary library(kGhostScriptLibraryName);
     TGhostScript ghostScript(library, "orvella", 32);
-    QImage view;
+    TPageBitmap view;
     ghostScript.SetViewBitmap(&view);
     std::vector<int> generated;
     int pageChanges = 0;
@@ -109,9 +158,9 @@ TEST(GhostScriptTest, TwoPagesAreRenderedAndPageOneIsShown) {
     // 200 x 100 points at 75 dpi.
     EXPECT_EQ(ghostScript.PageWidth(), 208);
     EXPECT_EQ(ghostScript.PageHeight(), 104);
-    EXPECT_TRUE(IsReddish(view, 0.05, 0.95));
-    EXPECT_FALSE(IsBluish(view, 0.95, 0.05));
-    EXPECT_TRUE(IsBluish(ghostScript.Page(2), 0.95, 0.05));
+    EXPECT_TRUE(IsReddish(PageImage(view), 0.05, 0.95));
+    EXPECT_FALSE(IsBluish(PageImage(view), 0.95, 0.05));
+    EXPECT_TRUE(IsBluish(PageImage(ghostScript.Page(2)), 0.95, 0.05));
     // The run leaves the process in the file's folder.
     EXPECT_EQ(std::filesystem::current_path(), folder.path());
 }
