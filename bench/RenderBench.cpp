@@ -3,6 +3,7 @@
 // process included) against the gs command line with -sDEVICE=ppmraw -r75,
 // and MakeThumbnail on 20 DNG files against dcraw -e. Prints both times and
 // the ratios. Usage: orvella-bench-render ROUNDS FOLDER
+#include "BenchSupport.h"
 #include "DngFixture.h"
 
 #include "files/OutsideRenderers.h"
@@ -12,46 +13,21 @@
 #include "viewer/Renderers.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
-#include <spawn.h>
 #include <stdexcept>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using orvella::bench::bestOf;
+using orvella::bench::Clock;
+using orvella::bench::Pair;
+using orvella::bench::runCapturing;
+using orvella::bench::secondsSince;
 namespace fs = std::filesystem;
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-void runQuietly(const std::vector<std::string>& argv) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    pid_t child = 0;
-    int spawned = posix_spawnp(&child, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        throw std::runtime_error("cannot start " + argv[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error(argv[0] + " failed");
-}
 
 // An A4 page of text and curves, different in every file.
 std::string epsPage(int seed) {
@@ -102,43 +78,37 @@ std::vector<fs::path> makeDngFiles(const fs::path& folder) {
     return files;
 }
 
-double timeOurRendering(orvella::PostScriptRenderer& renderer, const std::vector<fs::path>& files) {
+double timeOurRendering(orvella::PostScriptRenderer& renderer, const fs::path& file) {
     Clock::time_point start = Clock::now();
-    for (const fs::path& file : files)
-        if (renderer.RenderFirstPage(file).width() != 620)
-            throw std::runtime_error("unexpected page size of " + file.string());
+    if (renderer.RenderFirstPage(file).width() != 620)
+        throw std::runtime_error("unexpected page size of " + file.string());
     return secondsSince(start);
 }
 
-double timePeerRendering(const std::vector<fs::path>& files, const fs::path& output) {
+double timePeerRendering(const fs::path& file, const fs::path& output) {
     Clock::time_point start = Clock::now();
-    for (const fs::path& file : files)
-        runQuietly({"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=ppmraw", "-r75",
-                    "-sOutputFile=" + output.string(), file.string()});
+    runCapturing({"gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=ppmraw", "-r75",
+                  "-sOutputFile=" + output.string(), file.string()});
     return secondsSince(start);
 }
 
-double timeOurRawThumbnails(const std::vector<fs::path>& files) {
+double timeOurRawThumbnail(const fs::path& file) {
     Clock::time_point start = Clock::now();
-    for (const fs::path& file : files)
-        if (!orvella::MakeThumbnail(file, 96))
-            throw std::runtime_error("no thumbnail of " + file.string());
+    if (!orvella::MakeThumbnail(file, 96))
+        throw std::runtime_error("no thumbnail of " + file.string());
     return secondsSince(start);
 }
 
-double timePeerRawThumbnails(const std::vector<fs::path>& files) {
+double timePeerRawThumbnail(const fs::path& file) {
     Clock::time_point start = Clock::now();
-    for (const fs::path& file : files)
-        runQuietly({"dcraw", "-e", "-c", file.string()});
+    if (runCapturing({"dcraw", "-e", "-c", file.string()}).empty())
+        throw std::runtime_error("dcraw gave no preview of " + file.string());
     return secondsSince(start);
 }
 
-void report(const char* what, std::vector<double> ours, std::vector<double> peer,
-            const char* peerName) {
-    double best = *std::min_element(ours.begin(), ours.end());
-    double bestPeer = *std::min_element(peer.begin(), peer.end());
-    std::printf("%-28s Orvella %7.3f s   %-22s %7.3f s   ratio %.2f\n", what, best, peerName,
-                bestPeer, best / bestPeer);
+void report(const char* what, Pair times, const char* peerName) {
+    std::printf("%-30s Orvella %7.3f s   %-20s %7.3f s   ratio %.2f\n", what, times.ours, peerName,
+                times.peer, times.ours / times.peer);
 }
 
 } // namespace
@@ -155,16 +125,16 @@ int main(int argc, char** argv) {
             throw std::runtime_error("GhostScript disabled");
         std::vector<fs::path> eps = makeEpsFiles(folder);
         std::vector<fs::path> dng = makeDngFiles(folder);
-        std::shared_ptr<orvella::PostScriptRenderer> renderer = orvella::CurrentPostScriptRenderer();
-        std::vector<double> ours, peer, ourRaw, peerRaw;
-        for (int round = 0; round < rounds; ++round) {
-            ours.push_back(timeOurRendering(*renderer, eps));
-            peer.push_back(timePeerRendering(eps, folder / "peer.ppm"));
-            ourRaw.push_back(timeOurRawThumbnails(dng));
-            peerRaw.push_back(timePeerRawThumbnails(dng));
-        }
-        report("20 EPS, first page at 75 dpi", ours, peer, "gs -sDEVICE=ppmraw");
-        report("20 DNG thumbnails", ourRaw, peerRaw, "dcraw -e");
+        std::shared_ptr<orvella::PostScriptRenderer> renderer =
+            orvella::CurrentPostScriptRenderer();
+        Pair rendering = bestOf(
+            rounds, eps.size(), [&](size_t i) { return timeOurRendering(*renderer, eps[i]); },
+            [&](size_t i) { return timePeerRendering(eps[i], folder / "peer.ppm"); });
+        Pair thumbnails = bestOf(
+            rounds, dng.size(), [&](size_t i) { return timeOurRawThumbnail(dng[i]); },
+            [&](size_t i) { return timePeerRawThumbnail(dng[i]); });
+        report("20 EPS, first page at 75 dpi", rendering, "gs -sDEVICE=ppmraw");
+        report("20 DNG thumbnails", thumbnails, "dcraw -e");
         orvella::StopOutsideRenderers();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "orvella-bench-render: %s\n", error.what());

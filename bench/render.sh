@@ -9,16 +9,6 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
 rounds="${2:-3}"
-for peer in gs dcraw; do
-  command -v "$peer" >/dev/null || { echo "bench/render.sh: $peer is missing (scripts/install-deps)" >&2; exit 1; }
-done
-cmake --build "$build" --target orvella-bench-render >/dev/null
-
-if [ -n "${ORVELLA_BENCH_PICTURES:-}" ]; then
-  work="$ORVELLA_BENCH_PICTURES"
-  mkdir -p "$work"
-else
-  work="$(mktemp -d)"
-  trap 'rm -rf "$work"' EXIT
-fi
+source "$root/bench/common.sh"
+bench_prepare orvella-bench-render gs dcraw
 "$build/bin/orvella-bench-render" "$rounds" "$work"

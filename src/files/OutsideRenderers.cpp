@@ -6,43 +6,49 @@ namespace orvella {
 
 namespace {
 
-std::mutex& installedMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
+// One installed converter of each kind, read and replaced from any thread.
+template <typename Converter> class Installed {
+public:
+    static void Set(std::shared_ptr<Converter> converter) {
+        std::lock_guard lock(mutex());
+        slot() = std::move(converter);
+    }
+    static std::shared_ptr<Converter> Get() {
+        std::lock_guard lock(mutex());
+        return slot();
+    }
 
-std::shared_ptr<PostScriptRenderer>& installedPostScript() {
-    static std::shared_ptr<PostScriptRenderer> renderer;
-    return renderer;
-}
-
-std::shared_ptr<RawPreviewWriter>& installedRaw() {
-    static std::shared_ptr<RawPreviewWriter> writer;
-    return writer;
-}
+private:
+    static std::mutex& mutex() {
+        static std::mutex guard;
+        return guard;
+    }
+    static std::shared_ptr<Converter>& slot() {
+        static std::shared_ptr<Converter> installed;
+        return installed;
+    }
+};
 
 } // namespace
 
 void SetPostScriptRenderer(std::shared_ptr<PostScriptRenderer> renderer) {
-    std::lock_guard lock(installedMutex());
-    installedPostScript() = std::move(renderer);
+    Installed<PostScriptRenderer>::Set(std::move(renderer));
 }
 
 std::shared_ptr<PostScriptRenderer> CurrentPostScriptRenderer() {
-    std::lock_guard lock(installedMutex());
-    return installedPostScript();
+    return Installed<PostScriptRenderer>::Get();
 }
 
 void SetRawPreviewWriter(std::shared_ptr<RawPreviewWriter> writer) {
-    std::lock_guard lock(installedMutex());
-    installedRaw() = std::move(writer);
+    Installed<RawPreviewWriter>::Set(std::move(writer));
 }
 
 std::shared_ptr<RawPreviewWriter> CurrentRawPreviewWriter() {
-    std::lock_guard lock(installedMutex());
-    return installedRaw();
+    return Installed<RawPreviewWriter>::Get();
 }
 
-bool PostScriptRenderingEnabled() { return CurrentPostScriptRenderer() != nullptr; }
+bool PostScriptRenderingEnabled() {
+    return CurrentPostScriptRenderer() != nullptr;
+}
 
 } // namespace orvella

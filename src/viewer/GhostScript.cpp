@@ -19,9 +19,15 @@ TGhostScript& wrapperOf(void* handle) {
     return handle ? *static_cast<TGhostScript*>(handle) : *openWrapper.load();
 }
 
-unsigned depthOf(unsigned format) { return format & DISPLAY_DEPTH_MASK; }
-unsigned coloursOf(unsigned format) { return format & DISPLAY_COLORS_MASK; }
-bool littleEndian(unsigned format) { return (format & DISPLAY_ENDIAN_MASK) == DISPLAY_LITTLEENDIAN; }
+unsigned depthOf(unsigned format) {
+    return format & DISPLAY_DEPTH_MASK;
+}
+unsigned coloursOf(unsigned format) {
+    return format & DISPLAY_COLORS_MASK;
+}
+bool littleEndian(unsigned format) {
+    return (format & DISPLAY_ENDIAN_MASK) == DISPLAY_LITTLEENDIAN;
+}
 bool bottomFirst(unsigned format) {
     return (format & DISPLAY_FIRSTROW_MASK) == DISPLAY_BOTTOMFIRST;
 }
@@ -35,7 +41,9 @@ void readBgr(const uint8_t* pixel, uint8_t* rgb) {
 void readRgb(const uint8_t* pixel, uint8_t* rgb) {
     rgb[0] = pixel[0], rgb[1] = pixel[1], rgb[2] = pixel[2];
 }
-void readGrey(const uint8_t* pixel, uint8_t* rgb) { rgb[0] = rgb[1] = rgb[2] = pixel[0]; }
+void readGrey(const uint8_t* pixel, uint8_t* rgb) {
+    rgb[0] = rgb[1] = rgb[2] = pixel[0];
+}
 void readRgb565(const uint8_t* pixel, uint8_t* rgb) {
     unsigned value = pixel[0] | pixel[1] << 8;
     rgb[0] = static_cast<uint8_t>(((value >> 11) & 31) * 255 / 31);
@@ -121,7 +129,9 @@ unsigned TGhostScript::DisplayFormatFor(int bitsPerPixel) {
     return 198660; // 24 bits or more, and any other depth
 }
 
-int TGhostScript::DisplayFormat() const { return static_cast<int>(DisplayFormatFor(screenBitsPerPixel_)); }
+int TGhostScript::DisplayFormat() const {
+    return static_cast<int>(DisplayFormatFor(screenBitsPerPixel_));
+}
 
 void TGhostScript::OpenInstance() {
     int code = library_.NewInstance(&instance_, this);
@@ -227,8 +237,12 @@ void TGhostScript::SetResolution(int dotsPerInch) {
     resolution_ = dotsPerInch;
 }
 
-int TGhostScript::PageWidth() const { return currentPage_ ? Page(currentPage_).width : 0; }
-int TGhostScript::PageHeight() const { return currentPage_ ? Page(currentPage_).height : 0; }
+int TGhostScript::PageWidth() const {
+    return currentPage_ ? Page(currentPage_).width : 0;
+}
+int TGhostScript::PageHeight() const {
+    return currentPage_ ? Page(currentPage_).height : 0;
+}
 
 void TGhostScript::DescribeFormat(unsigned format, int& bitsPerPixel, int& coloursUsed) {
     bitsPerPixel = 0;
@@ -303,18 +317,26 @@ int TGhostScript::stderrHandler(void* caller, const char* text, int length) {
     return length;
 }
 
-int TGhostScript::pollHandler(void*) { return 0; }
+int TGhostScript::pollHandler(void*) {
+    return 0;
+}
 
 int TGhostScript::openHandler(void* handle, void*) {
     wrapperOf(handle).image_ = ImageDescriptor{};
     return 0;
 }
 
-int TGhostScript::noOpHandler(void*, void*) { return 0; }
+int TGhostScript::noOpHandler(void*, void*) {
+    return 0;
+}
 
-int TGhostScript::presizeHandler(void*, void*, int, int, int, unsigned) { return 0; }
+int TGhostScript::presizeHandler(void*, void*, int, int, int, unsigned) {
+    return 0;
+}
 
-int TGhostScript::updateHandler(void*, void*, int, int, int, int) { return 0; }
+int TGhostScript::updateHandler(void*, void*, int, int, int, int) {
+    return 0;
+}
 
 int TGhostScript::sizeHandler(void* handle, void*, int width, int height, int raster,
                               unsigned format, unsigned char* pixels) {

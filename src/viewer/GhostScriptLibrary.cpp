@@ -11,8 +11,7 @@ namespace {
 
 // A looked-up address as the function type the interpreter's header
 // declares; null stays null.
-template <typename Function>
-Function* typed(void* address) {
+template <typename Function> Function* typed(void* address) {
     return reinterpret_cast<Function*>(address);
 }
 

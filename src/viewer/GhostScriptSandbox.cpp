@@ -81,7 +81,9 @@ private:
 };
 
 void setLimit(int resource, rlim_t value) {
-    struct rlimit limit{value, value};
+    struct rlimit limit {
+        value, value
+    };
     ::setrlimit(resource, &limit);
 }
 
@@ -182,9 +184,9 @@ std::filesystem::path TGhostScriptSandbox::DefaultHelper() {
 
 QImage TGhostScriptSandbox::RenderFirstPage(const std::filesystem::path& file) {
     lastPageCount_ = 0;
-    HelperProcess helper({helper_.string(), libraryName_, std::to_string(screenBits_),
-                          programPath_, file.string()},
-                         limits_);
+    HelperProcess helper(
+        {helper_.string(), libraryName_, std::to_string(screenBits_), programPath_, file.string()},
+        limits_);
     auto deadline = std::chrono::steady_clock::now() + limits_.time;
     RenderMessageReader reader;
     QImage picture(0, 0, QImage::Format_RGB888);
@@ -200,7 +202,9 @@ QImage TGhostScriptSandbox::RenderFirstPage(const std::filesystem::path& file) {
             throw std::runtime_error("GhostScript did not finish " + file.string() + " within " +
                                      std::to_string(limits_.time.count() / 1000) + " seconds");
         }
-        struct pollfd ready{helper.channel(), POLLIN, 0};
+        struct pollfd ready {
+            helper.channel(), POLLIN, 0
+        };
         int polled = ::poll(&ready, 1, static_cast<int>(std::min<long long>(left.count(), 50)));
         if (PumpMessages)
             PumpMessages();

@@ -50,17 +50,16 @@ std::optional<TRawSummary> ReadRawInfo(const std::filesystem::path& raw) {
     int result;
     {
         MaskedFloatingPoint masked;
-        result = RawInfo(&table, zeros.data(), &info, raw.c_str(), 0, &width, &height,
-                         make.data(), model.data(), third.data(), &errorFlag);
+        result = RawInfo(&table, zeros.data(), &info, raw.c_str(), 0, &width, &height, make.data(),
+                         model.data(), third.data(), &errorFlag);
     }
     table.fclose(input);
     if (errorFlag)
         result = -1;
     if (result != 0)
         return std::nullopt;
-    return TRawSummary{info.iso,      info.shutter, info.aperture,    info.focalLength,
-                       info.rotation, width,        height,           make.data(),
-                       model.data()};
+    return TRawSummary{info.iso, info.shutter, info.aperture, info.focalLength, info.rotation,
+                       width,    height,       make.data(),   model.data()};
 }
 
 std::vector<std::pair<std::string, std::string>> RawSummaryRows(const TRawSummary& summary) {

@@ -50,7 +50,7 @@ public:
     int64_t Position() override { return ::ftello(file_); }
     int64_t Size() override {
         std::fflush(file_);
-        struct stat status{};
+        struct stat status {};
         return ::fstat(::fileno(file_), &status) == 0 ? status.st_size : -1;
     }
 
@@ -225,7 +225,9 @@ char* rawGets(char* buffer, int n, TRawFileHandle* handle) {
     return buffer;
 }
 
-int64_t rawTell(TRawFileHandle* handle) { return valid(handle) ? handle->file->Position() : -1; }
+int64_t rawTell(TRawFileHandle* handle) {
+    return valid(handle) ? handle->file->Position() : -1;
+}
 
 int rawEof(TRawFileHandle* handle) {
     if (!valid(handle))
@@ -252,11 +254,17 @@ int rawSeek(TRawFileHandle* handle, int64_t offset, int whence) {
     }
 }
 
-int rawFileno(TRawFileHandle* handle) { return valid(handle) ? handle->file->Number() : -1; }
+int rawFileno(TRawFileHandle* handle) {
+    return valid(handle) ? handle->file->Number() : -1;
+}
 
-int rawNoOperation() { return 0; }
+int rawNoOperation() {
+    return 0;
+}
 
-void* rawIdentity(void* argument) { return argument; }
+void* rawIdentity(void* argument) {
+    return argument;
+}
 
 } // extern "C"
 

@@ -140,9 +140,9 @@ int writePreview(LibRaw& raw, const TRawFileOperations& table, const char* outpu
         std::unique_ptr<libraw_processed_image_t, void (*)(libraw_processed_image_t*)> thumb(
             raw.dcraw_make_mem_thumb(&error), LibRaw::dcraw_clear_mem);
         if (thumb && thumb->type == LIBRAW_IMAGE_JPEG)
-            return writeThrough(table, outputPath,
-                                std::string(reinterpret_cast<const char*>(thumb->data),
-                                            thumb->data_size))
+            return writeThrough(
+                       table, outputPath,
+                       std::string(reinterpret_cast<const char*>(thumb->data), thumb->data_size))
                        ? 1
                        : 0;
         if (thumb && thumb->type == LIBRAW_IMAGE_BITMAP && thumb->bits == 8 &&

@@ -13,8 +13,8 @@ namespace orvella {
 // What RawInfo tells about a RAW file.
 struct TRawInfoRecord {
     int32_t iso;
-    float shutter;  // seconds
-    float aperture; // f-number
+    float shutter;     // seconds
+    float aperture;    // f-number
     float focalLength; // millimetres
     uint8_t unused;
     int32_t rotation; // degrees
@@ -45,8 +45,8 @@ int RawInfo(const TRawFileOperations* table, const uint8_t* zeros, TRawInfoRecor
 int FromRawToPSD(const TRawFileOperations* table, const uint8_t* zeros, uint8_t* scratch,
                  TRawProgress* progress, const char* rawPath, const char* outputPath,
                  uint8_t* options, uint8_t* workArea, int32_t* scratchValue1,
-                 int32_t* scratchValue2, char* scratchText1, char* scratchText2,
-                 char* scratchText3, uint8_t* errorFlag);
+                 int32_t* scratchValue2, char* scratchText1, char* scratchText2, char* scratchText3,
+                 uint8_t* errorFlag);
 }
 
 } // namespace orvella

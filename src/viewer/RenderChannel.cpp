@@ -68,7 +68,9 @@ std::optional<TPageBitmap> DecodePagePicture(const std::string& payload) {
     return page;
 }
 
-void RenderMessageReader::Append(const char* bytes, size_t length) { pending_.append(bytes, length); }
+void RenderMessageReader::Append(const char* bytes, size_t length) {
+    pending_.append(bytes, length);
+}
 
 std::optional<std::pair<RenderMessage, std::string>> RenderMessageReader::Next() {
     if (pending_.size() < kHeaderSize)

@@ -27,7 +27,9 @@ int render(const orvella::TGhostScriptLibrary& library, int screenBits,
     orvella::TPageBitmap view;
     bool rendering = true;
     ghostScript.SetViewBitmap(&view);
-    ghostScript.OnError = [](const std::string& text) { send(RenderMessage::InterpreterError, text); };
+    ghostScript.OnError = [](const std::string& text) {
+        send(RenderMessage::InterpreterError, text);
+    };
     ghostScript.OnPageChanged = [&] {
         if (ghostScript.CurrentPage() == 1)
             send(RenderMessage::FirstPage, orvella::EncodePagePicture(ghostScript.Page(1)));
@@ -59,7 +61,8 @@ int render(const orvella::TGhostScriptLibrary& library, int screenBits,
 
 int main(int argc, char** argv) {
     if (argc != 5) {
-        std::fprintf(stderr, "usage: orvella-render-helper LIBRARY SCREEN_BITS PROGRAM_PATH FILE\n");
+        std::fprintf(stderr,
+                     "usage: orvella-render-helper LIBRARY SCREEN_BITS PROGRAM_PATH FILE\n");
         return 2;
     }
     try {

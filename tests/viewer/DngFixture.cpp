@@ -42,7 +42,8 @@ Entry longs(uint16_t tag, std::vector<uint32_t> values) {
 }
 
 Entry bytes(uint16_t tag, std::vector<uint8_t> values) {
-    return {tag, Byte, static_cast<uint32_t>(values.size()), std::string(values.begin(), values.end())};
+    return {tag, Byte, static_cast<uint32_t>(values.size()),
+            std::string(values.begin(), values.end())};
 }
 
 Entry text(uint16_t tag, const std::string& value) {
@@ -123,8 +124,15 @@ std::vector<Entry> cameraEntries(const DngDescription& description, uint32_t exi
         bytes(50707, {1, 1, 0, 0}),
         text(50708, description.make + " " + description.model),
         rationals(50721, SRational,
-                  {{10000, 10000}, {0, 10000}, {0, 10000}, {0, 10000}, {10000, 10000},
-                   {0, 10000}, {0, 10000}, {0, 10000}, {10000, 10000}}),
+                  {{10000, 10000},
+                   {0, 10000},
+                   {0, 10000},
+                   {0, 10000},
+                   {10000, 10000},
+                   {0, 10000},
+                   {0, 10000},
+                   {0, 10000},
+                   {10000, 10000}}),
         rationals(50728, Rational, {{1, 2}, {1, 1}, {1, 2}}),
         shorts(50778, {21}),
     };
@@ -135,11 +143,20 @@ std::vector<Entry> rawEntries(const DngDescription& description, uint32_t dataOf
     auto width = static_cast<uint32_t>(description.width);
     auto height = static_cast<uint32_t>(description.height);
     return {
-        longs(254, {0}),          longs(256, {width}),      longs(257, {height}),
-        shorts(258, {16}),        shorts(259, {1}),         shorts(262, {32803}),
-        longs(273, {dataOffset}), shorts(277, {1}),         longs(278, {height}),
-        longs(279, {dataBytes}),  shorts(284, {1}),         shorts(33421, {2, 2}),
-        bytes(33422, {0, 1, 1, 2}), longs(50717, {4095}),
+        longs(254, {0}),
+        longs(256, {width}),
+        longs(257, {height}),
+        shorts(258, {16}),
+        shorts(259, {1}),
+        shorts(262, {32803}),
+        longs(273, {dataOffset}),
+        shorts(277, {1}),
+        longs(278, {height}),
+        longs(279, {dataBytes}),
+        shorts(284, {1}),
+        shorts(33421, {2, 2}),
+        bytes(33422, {0, 1, 1, 2}),
+        longs(50717, {4095}),
     };
 }
 
@@ -167,11 +184,11 @@ std::string MakeDng(const DngDescription& description) {
     uint32_t previewOffset = static_cast<uint32_t>(out.size());
     out += preview;
 
-    uint32_t exif = appendIfd(
-        out, {rationals(33434, Rational, {{1, description.exposureDenominator}}),
-              rationals(33437, Rational, {{description.apertureTenths, 10}}),
-              shorts(34855, {static_cast<uint32_t>(description.iso)}),
-              rationals(37386, Rational, {{description.focalLength, 1}})});
+    uint32_t exif =
+        appendIfd(out, {rationals(33434, Rational, {{1, description.exposureDenominator}}),
+                        rationals(33437, Rational, {{description.apertureTenths, 10}}),
+                        shorts(34855, {static_cast<uint32_t>(description.iso)}),
+                        rationals(37386, Rational, {{description.focalLength, 1}})});
 
     std::vector<Entry> first;
     std::vector<Entry> camera = cameraEntries(description, exif);

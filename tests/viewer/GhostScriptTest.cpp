@@ -24,9 +24,8 @@ struct CurrentDirectoryKept {
 TEST(GhostScriptTest, InitialisesWithExactlyFourArgumentsOnA32BitScreen) {
     TGhostScriptLibrary library(kGhostScriptLibraryName);
     TGhostScript ghostScript(library, "/opt/orvella/Orvella", 32);
-    EXPECT_THAT(ghostScript.InitArguments(),
-                ElementsAre("/opt/orvella/Orvella", "-sDEVICE=display", "-dDisplayFormat=198660",
-                            "-r75"));
+    EXPECT_THAT(ghostScript.InitArguments(), ElementsAre("/opt/orvella/Orvella", "-sDEVICE=display",
+                                                         "-dDisplayFormat=198660", "-r75"));
 }
 
 TEST(GhostScriptTest, DisplayFormatFollowsTheScreenDepth) {
@@ -38,7 +37,9 @@ TEST(GhostScriptTest, DisplayFormatFollowsTheScreenDepth) {
 }
 
 // The format flags of the display device as one number.
-constexpr unsigned flags(auto... flag) { return (static_cast<unsigned>(flag) | ...); }
+constexpr unsigned flags(auto... flag) {
+    return (static_cast<unsigned>(flag) | ...);
+}
 
 TEST(GhostScriptTest, SizeHandlerDerivesBitsAndColoursFromTheFormat) {
     struct Case {
@@ -76,17 +77,24 @@ TEST(GhostScriptTest, PagesAreReadInEveryDeliveredLayout) {
     };
     const std::vector<uint8_t> redGreenBlueWhite = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
     const Case cases[] = {
-        {"24-bit BGR, bottom first", 198660,
-         {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0}, redGreenBlueWhite},
-        {"24-bit RGB, top first", flags(DISPLAY_COLORS_RGB, DISPLAY_DEPTH_8),
-         {255, 0, 0, 0, 255, 0, 0, 0, 0, 0, 255, 255, 255, 255, 0, 0}, redGreenBlueWhite},
-        {"16-bit 565, bottom first", 204801,
+        {"24-bit BGR, bottom first",
+         198660,
+         {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0},
+         redGreenBlueWhite},
+        {"24-bit RGB, top first",
+         flags(DISPLAY_COLORS_RGB, DISPLAY_DEPTH_8),
+         {255, 0, 0, 0, 255, 0, 0, 0, 0, 0, 255, 255, 255, 255, 0, 0},
+         redGreenBlueWhite},
+        {"16-bit 565, bottom first",
+         204801,
          {0x1F, 0x00, 0xFF, 0xFF, 0, 0, 0, 0, 0x00, 0xF8, 0xE0, 0x07, 0, 0, 0, 0},
          redGreenBlueWhite},
-        {"8-bit grey, top first", flags(DISPLAY_COLORS_GRAY, DISPLAY_DEPTH_8),
+        {"8-bit grey, top first",
+         flags(DISPLAY_COLORS_GRAY, DISPLAY_DEPTH_8),
          {0, 255, 0, 0, 0, 0, 0, 0, 128, 64, 0, 0, 0, 0, 0, 0},
          {0, 0, 0, 255, 255, 255, 128, 128, 128, 64, 64, 64}},
-        {"8-bit native, bottom first", 198657,
+        {"8-bit native, bottom first",
+         198657,
          {95, 48, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0},
          {0, 0, 0, 0, 0, 255, 255, 255, 255, 255, 0, 0}},
     };
@@ -110,7 +118,8 @@ TEST(GhostScriptTest, PagesAreReadInEveryDeliveredLayout) {
     cmyk.format = flags(DISPLAY_COLORS_CMYK, DISPLAY_DEPTH_8);
     uint8_t pixel[4] = {};
     cmyk.pixels = pixel;
-    EXPECT_TRUE(TGhostScript::PictureFromDisplay(cmyk).Empty()) << "a layout the program never asks for";
+    EXPECT_TRUE(TGhostScript::PictureFromDisplay(cmyk).Empty())
+        << "a layout the program never asks for";
 }
 
 TEST(GhostScriptTest, WithoutTheLibraryEveryCallYieldsZero) {

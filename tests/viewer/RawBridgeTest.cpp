@@ -79,8 +79,8 @@ TEST_F(RawBridgeTest, PreviewFormatFollowsWhatTheFileCarries) {
         int format;
         const char* signature;
     };
-    const Case cases[] = {{Preview::Jpeg, 1, "\xFF\xD8"}, {Preview::Rgb, 2, "P6"},
-                          {Preview::None, 3, "II*"}};
+    const Case cases[] = {
+        {Preview::Jpeg, 1, "\xFF\xD8"}, {Preview::Rgb, 2, "P6"}, {Preview::None, 3, "II*"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
         std::filesystem::path raw = dng("photo.dng", c.preview);
@@ -110,7 +110,8 @@ TEST_F(RawBridgeTest, DamagedRawFilesGiveNoInformationAndNoThumbnail) {
         {"truncated", whole.substr(0, 120)},
         {"garbage", std::string(4096, '\x5A')},
         {"empty", ""},
-        {"header pointing nowhere", std::string("II*\0\xFF\xFF\xFF\x7F", 8) + std::string(64, '\0')},
+        {"header pointing nowhere",
+         std::string("II*\0\xFF\xFF\xFF\x7F", 8) + std::string(64, '\0')},
     };
     for (const auto& [name, content] : cases) {
         SCOPED_TRACE(name);

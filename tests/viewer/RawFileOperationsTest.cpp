@@ -1,6 +1,6 @@
 // The file operations the RAW library works through.
-#include "support/TempFolder.h"
 #include "viewer/RawFileOperations.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -96,8 +96,8 @@ TEST_F(RawFileOperationsTest, FseekWhencesAndFeof) {
         int64_t position;
     };
     const Case cases[] = {
-        {4, 0, 0, 4},   {2, 1, 0, 6},  {-3, 2, 0, 7}, {-1, 0, -1, 7},
-        {0, 3, -1, 7},  {-9, 1, 0, 7}, {0, 2, 0, 10},
+        {4, 0, 0, 4},  {2, 1, 0, 6},  {-3, 2, 0, 7}, {-1, 0, -1, 7},
+        {0, 3, -1, 7}, {-9, 1, 0, 7}, {0, 2, 0, 10},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ops.fseek(file, c.offset, c.whence), c.result) << c.offset << "/" << c.whence;

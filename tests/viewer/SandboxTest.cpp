@@ -20,7 +20,9 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using namespace std::chrono_literals;
 
-std::filesystem::path helper() { return std::filesystem::path(ORVELLA_BIN_DIR) / "orvella-render-helper"; }
+std::filesystem::path helper() {
+    return std::filesystem::path(ORVELLA_BIN_DIR) / "orvella-render-helper";
+}
 
 TGhostScriptSandbox sandbox(RenderLimits limits = {}) {
     return TGhostScriptSandbox(helper(), kGhostScriptLibraryName, 32, limits);
@@ -85,9 +87,9 @@ TEST(SandboxTest, ACrashingHelperEndsInTheErrorPath) {
 }
 
 TEST(SandboxTest, AMissingHelperMeansNoRenderer) {
-    EXPECT_THROW(TGhostScriptSandbox("/nonexistent/orvella-render-helper",
-                                     kGhostScriptLibraryName, 32),
-                 std::runtime_error);
+    EXPECT_THROW(
+        TGhostScriptSandbox("/nonexistent/orvella-render-helper", kGhostScriptLibraryName, 32),
+        std::runtime_error);
 }
 
 // Hostile files end within the limit, write nothing outside the temporary
@@ -95,7 +97,8 @@ TEST(SandboxTest, AMissingHelperMeansNoRenderer) {
 // while the helper runs, and a good file renders right afterwards.
 TEST(SandboxTest, HostileFilesEndWithinTheLimit) {
     TempFolder folder;
-    std::filesystem::path outside = std::filesystem::path(ORVELLA_BIN_DIR) / "orvella-hostile-was-here";
+    std::filesystem::path outside =
+        std::filesystem::path(ORVELLA_BIN_DIR) / "orvella-hostile-was-here";
     std::filesystem::remove(outside);
     struct Case {
         const char* name;
@@ -104,15 +107,19 @@ TEST(SandboxTest, HostileFilesEndWithinTheLimit) {
     };
     const Case cases[] = {
         {"endless loop", "%!PS\n{ 1 pop } loop\n", true},
-        {"huge page", "%!PS\n<< /PageSize [14000 14000] >> setpagedevice\n"
-                      "0 0 moveto 14000 14000 lineto stroke showpage\n", true},
-        {"reads /etc/passwd", "%!PS\n(/etc/passwd) (r) file 200 string readstring pop\n"
-                              "/Courier findfont 8 scalefont setfont 10 10 moveto show showpage\n",
+        {"huge page",
+         "%!PS\n<< /PageSize [14000 14000] >> setpagedevice\n"
+         "0 0 moveto 14000 14000 lineto stroke showpage\n",
          true},
-        {"pipe device", "%!PS\n(%pipe%touch " + outside.string() + ") (w) file closefile showpage\n",
+        {"reads /etc/passwd",
+         "%!PS\n(/etc/passwd) (r) file 200 string readstring pop\n"
+         "/Courier findfont 8 scalefont setfont 10 10 moveto show showpage\n",
          true},
+        {"pipe device",
+         "%!PS\n(%pipe%touch " + outside.string() + ") (w) file closefile showpage\n", true},
         {"writes outside",
-         "%!PS\n(" + outside.string() + ") (w) file dup (x) writestring closefile showpage\n", true},
+         "%!PS\n(" + outside.string() + ") (w) file dup (x) writestring closefile showpage\n",
+         true},
     };
     RenderLimits limits;
     limits.time = 4s;
