@@ -106,6 +106,9 @@ HelperProcess::HelperProcess(const std::vector<std::string>& arguments,
     if (pid_ == 0) {
         // Only async-signal-safe calls between fork and exec.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        sigset_t nothingBlocked; // the forking thread may block signals the limits send
+        sigemptyset(&nothingBlocked);
+        ::sigprocmask(SIG_SETMASK, &nothingBlocked, nullptr);
         ::dup2(nullDevice.get(), 0);
         ::dup2(nullDevice.get(), 1);
         ::dup2(writeEnd.get(), kChannel);
