@@ -9,30 +9,22 @@
 
 namespace orvella {
 
-namespace {
-
-// Refreshes however the conversion ends; its errors still reach the caller.
-struct RefreshAtEnd {
-    const std::function<void()>& refresh;
-    ~RefreshAtEnd() {
-        if (refresh)
-            refresh();
-    }
-};
-
-} // namespace
-
 void ConvertEpsToJpegCommand(const TImageData* firstSelected, PostScriptRenderer* renderer,
                              Prompts& prompts, const std::function<void()>& refresh) {
     if (!firstSelected)
         return;
-    RefreshAtEnd refreshAtEnd{refresh};
-    if (!IsPostScriptFile(firstSelected->FullName)) {
-        prompts.showMessage("You should select a single EPS file.");
-        return;
+    try {
+        if (!IsPostScriptFile(firstSelected->FullName))
+            prompts.showMessage("You should select a single EPS file.");
+        else if (renderer)
+            ConvertEpsToJpeg(firstSelected->FullName, *renderer);
+    } catch (...) {
+        // The view is refreshed however the conversion ends; its error still
+        // reaches the event loop's handler.
+        refresh();
+        throw;
     }
-    if (renderer)
-        ConvertEpsToJpeg(firstSelected->FullName, *renderer);
+    refresh();
 }
 
 void ConvertEpsToJpegCommand(const ImageListView& view, Prompts& prompts,

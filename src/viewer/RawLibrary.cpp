@@ -3,6 +3,7 @@
 #include <libraw/libraw.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -132,19 +133,19 @@ std::string encodePpm(const libraw_processed_image_t& image) {
     return out;
 }
 
+using ProcessedImage =
+    std::unique_ptr<libraw_processed_image_t, void (*)(libraw_processed_image_t*)>;
+
 // The preview and its format: the camera's own when there is one, else a
 // half-size rendering of the raw data.
 int writePreview(LibRaw& raw, const TRawFileOperations& table, const char* outputPath) {
     if (raw.unpack_thumb() == LIBRAW_SUCCESS) {
         int error = 0;
-        std::unique_ptr<libraw_processed_image_t, void (*)(libraw_processed_image_t*)> thumb(
-            raw.dcraw_make_mem_thumb(&error), LibRaw::dcraw_clear_mem);
-        if (thumb && thumb->type == LIBRAW_IMAGE_JPEG)
-            return writeThrough(
-                       table, outputPath,
-                       std::string(reinterpret_cast<const char*>(thumb->data), thumb->data_size))
-                       ? 1
-                       : 0;
+        ProcessedImage thumb(raw.dcraw_make_mem_thumb(&error), LibRaw::dcraw_clear_mem);
+        if (thumb && thumb->type == LIBRAW_IMAGE_JPEG) {
+            std::string jpeg(reinterpret_cast<const char*>(thumb->data), thumb->data_size);
+            return writeThrough(table, outputPath, jpeg) ? 1 : 0;
+        }
         if (thumb && thumb->type == LIBRAW_IMAGE_BITMAP && thumb->bits == 8 &&
             (thumb->colors == 1 || thumb->colors == 3))
             return writeThrough(table, outputPath, encodePpm(*thumb)) ? 2 : 0;
@@ -154,8 +155,7 @@ int writePreview(LibRaw& raw, const TRawFileOperations& table, const char* outpu
     if (raw.unpack() != LIBRAW_SUCCESS || raw.dcraw_process() != LIBRAW_SUCCESS)
         return 0;
     int error = 0;
-    std::unique_ptr<libraw_processed_image_t, void (*)(libraw_processed_image_t*)> image(
-        raw.dcraw_make_mem_image(&error), LibRaw::dcraw_clear_mem);
+    ProcessedImage image(raw.dcraw_make_mem_image(&error), LibRaw::dcraw_clear_mem);
     if (!image || image->type != LIBRAW_IMAGE_BITMAP || image->colors != 3 || image->bits != 8)
         return 0;
     return writeThrough(table, outputPath, encodeTiff(*image)) ? 3 : 0;
