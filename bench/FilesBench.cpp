@@ -2,6 +2,7 @@
 // files: FileMD5 against md5sum, MakeThumbnail against djpeg at one eighth
 // with the fast DCT followed by the same fit. Prints both times and the
 // ratios. Usage: orvella-bench-files ROUNDS FILE...
+#include "BenchSupport.h"
 #include "files/FileIdentity.h"
 #include "files/Thumbnail.h"
 
@@ -13,54 +14,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <spawn.h>
 #include <stdexcept>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Runs a program and gives what it wrote to standard output.
-std::string runCapturing(const std::vector<std::string>& argv) {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        throw std::runtime_error("pipe failed");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    pid_t child = 0;
-    int spawned = posix_spawnp(&child, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    if (spawned != 0)
-        throw std::runtime_error("cannot start " + argv[0]);
-    std::string out;
-    char buffer[1 << 16];
-    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-        out.append(buffer, static_cast<size_t>(n));
-    close(pipeEnds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error(argv[0] + " failed");
-    return out;
-}
+using orvella::bench::bestOf;
+using orvella::bench::Clock;
+using orvella::bench::Pair;
+using orvella::bench::runCapturing;
+using orvella::bench::secondsSince;
 
 double timeOurHashing(const std::vector<std::string>& files) {
     Clock::time_point start = Clock::now();
@@ -94,29 +59,6 @@ double timePeerThumbnail(const std::string& file) {
         throw std::runtime_error("djpeg gave no picture for " + file);
     orvella::FitIntoSquare(decoded, 96);
     return secondsSince(start);
-}
-
-// The two sides alternate, file by file, and each keeps its best time per
-// file over the rounds: the machine is shared, and a burst of other work
-// should not decide the ratio.
-struct Pair {
-    double ours = 0, peer = 0;
-};
-
-template <typename Ours, typename Peer>
-Pair bestOf(int rounds, size_t items, Ours ours, Peer peer) {
-    std::vector<double> bestOurs(items, 1e30), bestPeer(items, 1e30);
-    for (int round = 0; round < rounds; ++round)
-        for (size_t i = 0; i < items; ++i) {
-            bestOurs[i] = std::min(bestOurs[i], ours(i));
-            bestPeer[i] = std::min(bestPeer[i], peer(i));
-        }
-    Pair total;
-    for (size_t i = 0; i < items; ++i) {
-        total.ours += bestOurs[i];
-        total.peer += bestPeer[i];
-    }
-    return total;
 }
 
 } // namespace

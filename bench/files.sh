@@ -8,18 +8,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
 rounds="${2:-3}"
-for peer in md5sum djpeg convert; do
-  command -v "$peer" >/dev/null || { echo "bench/files.sh: $peer is missing (scripts/install-deps)" >&2; exit 1; }
-done
-cmake --build "$build" --target orvella-bench-files >/dev/null
-
-if [ -n "${ORVELLA_BENCH_PICTURES:-}" ]; then
-  work="$ORVELLA_BENCH_PICTURES"
-  mkdir -p "$work"
-else
-  work="$(mktemp -d)"
-  trap 'rm -rf "$work"' EXIT
-fi
+source "$root/bench/common.sh"
+bench_prepare orvella-bench-files md5sum djpeg convert
 if [ ! -f "$work/photo20.jpg" ]; then
 echo "Making 20 pictures of 6000 x 4000 in $work ..."
 # One fractal landscape, then variants by shifting and recolouring it, so the

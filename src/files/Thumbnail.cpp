@@ -3,13 +3,16 @@
 #include "files/FileIdentity.h"
 #include "files/FileKinds.h"
 #include "files/JpegDecode.h"
+#include "files/OutsideRenderers.h"
 #include "files/PsdPicture.h"
 #include "shell/TextUtil.h"
 
 #include <QImageReader>
 #include <QPainter>
 
+#include <array>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <mutex>
 
@@ -73,10 +76,93 @@ std::optional<std::filesystem::path> companionJpeg(const std::filesystem::path& 
     return companion;
 }
 
+void removeQuietly(const std::filesystem::path& file) {
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
+}
+
+// Removes the converter's temporary files however the thumbnail ends.
+struct TemporaryFiles {
+    std::vector<std::filesystem::path> files;
+    ~TemporaryFiles() {
+        for (const std::filesystem::path& file : files)
+            removeQuietly(file);
+    }
+};
+
+// The RAW converter writes the camera's preview into a temporary file, which
+// is then named by the format written and decoded by that name.
+std::optional<QImage> rawPicture(const std::filesystem::path& file, int size) {
+    std::shared_ptr<RawPreviewWriter> writer = CurrentRawPreviewWriter();
+    if (!writer)
+        return std::nullopt;
+    TemporaryFiles temporary;
+    std::filesystem::path preview = MakeTempFileName(".jpg");
+    temporary.files.push_back(preview);
+    RawPreviewResult result = writer->WritePreview(file, preview);
+    static const std::map<int, std::string> extensionOfFormat = {
+        {1, ".jpg"}, {2, ".ppm"}, {3, ".tiff"}};
+    auto extension = extensionOfFormat.find(result.format);
+    if (result.outcome != RawPreviewResult::Written || extension == extensionOfFormat.end())
+        return std::nullopt;
+    std::filesystem::path named = preview.string() + extension->second;
+    removeQuietly(named); // a stale file of that name would make the rename fail
+    std::filesystem::rename(preview, named);
+    temporary.files.push_back(named);
+    return DecodeByExtension(named, size);
+}
+
+// The EPS decoder: the TIFF preview of a DOS EPS file (binary header
+// C5 D0 D3 C6, then the offsets and lengths of its sections).
+std::optional<QImage> decodeEpsPreview(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::array<unsigned char, 30> header{};
+    if (!in.read(reinterpret_cast<char*>(header.data()), header.size()))
+        return std::nullopt;
+    static constexpr std::array<unsigned char, 4> magic = {0xC5, 0xD0, 0xD3, 0xC6};
+    if (!std::equal(magic.begin(), magic.end(), header.begin()))
+        return std::nullopt;
+    auto field = [&](int at) {
+        return static_cast<uint32_t>(header[at]) | static_cast<uint32_t>(header[at + 1]) << 8 |
+               static_cast<uint32_t>(header[at + 2]) << 16 |
+               static_cast<uint32_t>(header[at + 3]) << 24;
+    };
+    uint32_t tiffOffset = field(20), tiffLength = field(24);
+    constexpr uint32_t kMaxPreviewBytes = 64u << 20;
+    if (tiffLength == 0 || tiffLength > kMaxPreviewBytes)
+        return std::nullopt;
+    QByteArray tiff(static_cast<qsizetype>(tiffLength), '\0');
+    if (!in.seekg(tiffOffset) || !in.read(tiff.data(), tiff.size()))
+        return std::nullopt;
+    QImage picture = QImage::fromData(tiff, "TIFF");
+    if (picture.isNull())
+        return std::nullopt;
+    return picture;
+}
+
+class PostScriptFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// With the interpreter on, an EPS or PS file is always rendered; a file that
+// ran without drawing a page is read by the EPS decoder instead.
+QImage renderedPostScript(PostScriptRenderer& renderer, const std::filesystem::path& file) {
+    QImage page = renderer.RenderFirstPage(file);
+    if (page.width() != 0 || page.height() != 0)
+        return page;
+    std::optional<QImage> preview = decodeEpsPreview(file);
+    if (!preview)
+        throw PostScriptFailure("no page and no preview in " + file.string());
+    return *preview;
+}
+
 std::optional<QImage> sourcePicture(const std::filesystem::path& file, int size,
                                     const ThumbnailOptions& options) {
     if (IsJpegFile(file.string()))
         return DecodeJpegForThumbnail(file, size);
+    if (IsRawFile(file.string()))
+        return rawPicture(file, size);
     if (std::optional<std::filesystem::path> companion = companionJpeg(file, options))
         return DecodeJpegForThumbnail(*companion, size);
     return DecodeByExtension(file, size);
@@ -93,6 +179,8 @@ std::optional<QImage> DecodeByExtension(const std::filesystem::path& file, int s
         return DecodeJpegForThumbnail(file, size);
     if (extension == "psd" || extension == "pdd")
         return ReadPsdPicture(file, size);
+    if (extension == "eps")
+        return decodeEpsPreview(file);
     return readWithQt(file, qtFormatFor(extension));
 }
 
@@ -119,8 +207,39 @@ QImage FitIntoSquare(const QImage& picture, int size) {
     return square;
 }
 
+QImage MakeErrorThumbnail(int size) {
+    // "error" in a 5 x 7 pixel font of our own: drawing text through Qt
+    // needs a GUI application and fonts, which a listing worker may not have.
+    static const std::map<char, std::array<const char*, 7>> glyphs = {
+        {'e', {".....", ".....", ".###.", "#...#", "#####", "#....", ".###."}},
+        {'r', {".....", ".....", "#.##.", "##..#", "#....", "#....", "#...."}},
+        {'o', {".....", ".....", ".###.", "#...#", "#...#", "#...#", ".###."}},
+    };
+    QImage square(size, size, QImage::Format_RGB32);
+    square.fill(Qt::white);
+    int left = 1;
+    for (char letter : std::string("error")) {
+        const std::array<const char*, 7>& rows = glyphs.at(letter);
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 5; ++x)
+                if (rows[y][x] == '#' && left + x < size && 1 + y < size)
+                    square.setPixel(left + x, 1 + y, qRgb(0, 0, 0));
+        left += 6;
+    }
+    return square;
+}
+
 std::optional<QImage> MakeThumbnail(const std::filesystem::path& file, int size,
                                     const ThumbnailOptions& options) {
+    if (IsPostScriptFile(file.string())) {
+        if (std::shared_ptr<PostScriptRenderer> renderer = CurrentPostScriptRenderer()) {
+            try {
+                return FitIntoSquare(renderedPostScript(*renderer, file), size);
+            } catch (const std::exception&) {
+                return MakeErrorThumbnail(size);
+            }
+        }
+    }
     try {
         std::optional<QImage> picture = sourcePicture(file, size, options);
         if (!picture)

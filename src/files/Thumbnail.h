@@ -18,6 +18,10 @@ struct ThumbnailOptions {
 std::optional<QImage> MakeThumbnail(const std::filesystem::path& file, int size,
                                     const ThumbnailOptions& options = {});
 
+// The thumbnail of a PostScript file the interpreter failed on: white, with
+// the text "error" at (1, 1).
+QImage MakeErrorThumbnail(int size);
+
 // The picture stretched into S x S on white, keeping its proportions: the
 // longer side becomes S, the other is truncated, and the picture is centred.
 QImage FitIntoSquare(const QImage& picture, int size);

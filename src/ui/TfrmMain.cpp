@@ -5,7 +5,9 @@
 #include "shell/SizeText.h"
 #include "shell/Version.h"
 #include "upload/FtpExchangeLog.h"
+#include "viewer/Renderers.h"
 #include "ui/AboutBox.h"
+#include "ui/ConvertEpsCommand.h"
 #include "ui/BugReport.h"
 #include "ui/CentrePane.h"
 #include "ui/FolderView.h"
@@ -114,6 +116,7 @@ TfrmMain::TfrmMain(TdmMain& dataModule, TFolders& folders, const SettingsStore& 
     setAcceptDrops(true);
     LoadLayout();
     logGuarded("Layout loaded");
+    StartOutsideRenderers();
     options_.LoadOptions();
     ftpLog_ = std::make_unique<TFtpExchangeLog>(folders_.ProgramFolder() / "FTPLog.log");
     ftpLog_->SetEnabled(options_.GetOption("EnableFTPLogging").toBool());
@@ -121,7 +124,10 @@ TfrmMain::TfrmMain(TdmMain& dataModule, TFolders& folders, const SettingsStore& 
     logGuarded("Options cache updated");
 }
 
-TfrmMain::~TfrmMain() { dataModule_.SetAccessObject(nullptr); }
+TfrmMain::~TfrmMain() {
+    StopOutsideRenderers();
+    dataModule_.SetAccessObject(nullptr);
+}
 
 CommandTable& TfrmMain::Commands() { return dataModule_.Commands(); }
 
@@ -270,6 +276,7 @@ void TfrmMain::bindWindowCommands() {
     commands.Bind("actBugReport", [this] { sendBugReport(); });
     commands.Bind("actInverSelection", [this] { invertSelection(); });
     commands.Bind("actRefresh", [this] { refresh(); });
+    commands.Bind("actConvertEPS", [this] { ConvertEpsToJpegCommand(*centre_->Easy(), *prompts_, Commands()); });
     for (QAction* action : commands.findChildren<QAction*>())
         addAction(action); // shortcuts work wherever the focus is in the window
 }
