@@ -91,6 +91,7 @@ std::string EncodeJpeg(const JpegSpec& spec) {
     info.input_components = components;
     info.in_color_space = spec.grayscale ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
+    info.write_JFIF_header = spec.jfifHeader ? TRUE : FALSE;
     jpeg_set_quality(&info, 90, TRUE);
     jpeg_scan_info scans[2];
     if (spec.progressive)

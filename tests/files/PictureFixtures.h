@@ -15,6 +15,7 @@ struct JpegSpec {
     bool noise = false; // random pixels instead of one colour (a large stream)
     bool grayscale = false;
     bool progressive = false; // grayscale only: two scans, DC then all AC coefficients
+    bool jfifHeader = true;   // the APP0 "JFIF" segment after SOI
 };
 
 // The bytes of a JPEG file made with the IJG compressor.

@@ -5,38 +5,16 @@
 #include <stdexcept>
 #include <sys/wait.h>
 
-#include <jpeglib.h>
+#include "PictureFixtures.h"
 
 namespace orvella::test {
 
+// A JPEG with no metadata segments at all, not even the JFIF header.
 std::string plainJpeg(unsigned width, unsigned height) {
-    jpeg_compress_struct encoder{};
-    jpeg_error_mgr errors{};
-    encoder.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&encoder);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&encoder, &buffer, &size);
-    encoder.image_width = width;
-    encoder.image_height = height;
-    encoder.input_components = 3;
-    encoder.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&encoder);
-    encoder.write_JFIF_header = FALSE;
-    jpeg_set_quality(&encoder, 90, TRUE);
-    jpeg_start_compress(&encoder, TRUE);
-    std::vector<unsigned char> row(width * 3);
-    for (unsigned y = 0; y < height; ++y) {
-        for (unsigned x = 0; x < width * 3; ++x)
-            row[x] = static_cast<unsigned char>((x * 7 + y * 13) & 0xFF);
-        JSAMPROW rows[] = {row.data()};
-        jpeg_write_scanlines(&encoder, rows, 1);
-    }
-    jpeg_finish_compress(&encoder);
-    std::string bytes(reinterpret_cast<const char*>(buffer), size);
-    jpeg_destroy_compress(&encoder);
-    std::free(buffer);
-    return bytes;
+    JpegSpec spec{static_cast<int>(width), static_cast<int>(height)};
+    spec.noise = true;
+    spec.jfifHeader = false;
+    return EncodeJpeg(spec);
 }
 
 std::string jpegSegment(unsigned char marker, std::string_view payload) {
