@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 #include <system_error>
 #include <vector>
@@ -52,6 +53,43 @@ private:
 };
 
 // The helper process; killed and reaped on every path out.
+// The interpreter may write into the temporary folder even in SAFER mode, so
+// each helper gets a private, empty one of its own, removed when it ends: a
+// hostile file can write nowhere that anything else reads.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "orvella-render-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::system_error(errno, std::generic_category(), "render helper folder");
+        path_ = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// The environment of the helper: this process's, with the temporary folder
+// variables pointing at the scratch folder.
+std::vector<std::string> helperEnvironment(const std::filesystem::path& scratch) {
+    std::vector<std::string> environment;
+    for (char** variable = environ; *variable; ++variable) {
+        std::string_view entry(*variable);
+        if (!entry.starts_with("TMPDIR=") && !entry.starts_with("TEMP=") && !entry.starts_with("TMP="))
+            environment.emplace_back(entry);
+    }
+    for (const char* name : {"TMPDIR=", "TEMP=", "TMP="})
+        environment.push_back(name + scratch.string());
+    return environment;
+}
+
 class HelperProcess {
 public:
     HelperProcess(const std::vector<std::string>& arguments, const RenderLimits& limits);
@@ -76,6 +114,7 @@ public:
     }
 
 private:
+    ScratchFolder scratch_; // outlives the helper: removed after stop()
     pid_t pid_ = -1;
     FileDescriptor channel_;
 };
@@ -98,6 +137,11 @@ HelperProcess::HelperProcess(const std::vector<std::string>& arguments,
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    std::vector<std::string> environment = helperEnvironment(scratch_.path());
+    std::vector<char*> envp;
+    for (std::string& variable : environment)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
     auto seconds = std::chrono::ceil<std::chrono::seconds>(limits.time).count() + 1;
 
     pid_ = ::fork();
@@ -117,7 +161,7 @@ HelperProcess::HelperProcess(const std::vector<std::string>& arguments,
         setLimit(RLIMIT_AS, limits.memoryBytes);
         setLimit(RLIMIT_FSIZE, limits.fileBytes);
         setLimit(RLIMIT_CORE, 0);
-        ::execv(argv[0], argv.data());
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     ::fcntl(readEnd.get(), F_SETFL, O_NONBLOCK);

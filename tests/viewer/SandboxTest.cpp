@@ -99,7 +99,12 @@ TEST(SandboxTest, HostileFilesEndWithinTheLimit) {
     TempFolder folder;
     std::filesystem::path outside =
         std::filesystem::path(ORVELLA_BIN_DIR) / "orvella-hostile-was-here";
+    // The interpreter's SAFER mode lets files into the temporary folder: the
+    // helper's own must be a private one.
+    std::filesystem::path inTemporary =
+        std::filesystem::temp_directory_path() / "orvella-hostile-was-here";
     std::filesystem::remove(outside);
+    std::filesystem::remove(inTemporary);
     struct Case {
         const char* name;
         std::string text;
@@ -119,6 +124,9 @@ TEST(SandboxTest, HostileFilesEndWithinTheLimit) {
          "%!PS\n(%pipe%touch " + outside.string() + ") (w) file closefile showpage\n", true},
         {"writes outside",
          "%!PS\n(" + outside.string() + ") (w) file dup (x) writestring closefile showpage\n",
+         true},
+        {"writes into the temporary folder",
+         "%!PS\n(" + inTemporary.string() + ") (w) file dup (x) writestring closefile showpage\n",
          true},
     };
     RenderLimits limits;
@@ -143,6 +151,7 @@ TEST(SandboxTest, HostileFilesEndWithinTheLimit) {
             EXPECT_TRUE(failed || page.width() == 0) << "the hostile file drew its page";
         }
         EXPECT_FALSE(std::filesystem::exists(outside));
+        EXPECT_FALSE(std::filesystem::exists(inTemporary));
         EXPECT_GT(pumps, 0);
     }
     writeFile(folder / "logo.eps", LogoEps());
