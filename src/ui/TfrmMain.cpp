@@ -124,7 +124,11 @@ TfrmMain::TfrmMain(TdmMain& dataModule, TFolders& folders, const SettingsStore& 
     logGuarded("Options cache updated");
 }
 
+// The folder loaders end (and are joined) before the renderers they may be
+// using go away.
 TfrmMain::~TfrmMain() {
+    delete mainView_;
+    delete secondView_;
     StopOutsideRenderers();
     dataModule_.SetAccessObject(nullptr);
 }
