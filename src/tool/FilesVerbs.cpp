@@ -43,7 +43,7 @@ int writeThumbnail(const std::vector<std::string>& args) {
 
 ToolVerbRegistration md5Verb{{"md5", "FILE", printMd5}};
 ToolVerbRegistration kindVerb{{"kind", "FILE", printKind}};
-ToolVerbRegistration thumbVerb{{"thumb", "FILE OUT", writeThumbnail}};
+ToolVerbRegistration thumbVerb{{"thumb", "FILE OUT", withOutsideRenderers(writeThumbnail)}};
 
 } // namespace
 

@@ -52,7 +52,7 @@ int loadFolder(const std::vector<std::string>& args) {
     return 0;
 }
 
-ToolVerbRegistration loadVerb{{"load", "FOLDER", loadFolder}};
+ToolVerbRegistration loadVerb{{"load", "FOLDER", withOutsideRenderers(loadFolder)}};
 
 } // namespace
 

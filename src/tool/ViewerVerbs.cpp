@@ -1,6 +1,5 @@
-// Verbs over the PostScript renderer and the RAW library. The renderers are
-// started when the tool starts, so the files' thumb verb covers RAW and
-// PostScript files too.
+// Verbs over the PostScript renderer and the RAW library, and the wrapper
+// that installs the renderers for the verbs that make pictures.
 #include "files/OutsideRenderers.h"
 #include "files/PreviewCache.h"
 #include "tool/ToolVerbs.h"
@@ -17,7 +16,7 @@ namespace {
 struct RenderersForTheRun {
     RenderersForTheRun() { StartOutsideRenderers(); }
     ~RenderersForTheRun() { StopOutsideRenderers(); }
-} renderersForTheRun;
+};
 
 int renderFirstPage(const std::vector<std::string>& args) {
     if (args.size() != 2)
@@ -47,9 +46,16 @@ int printRawInfo(const std::vector<std::string>& args) {
     return 0;
 }
 
-ToolVerbRegistration renderVerb{{"render", "FILE OUT.bmp", renderFirstPage}};
+ToolVerbRegistration renderVerb{{"render", "FILE OUT.bmp", withOutsideRenderers(renderFirstPage)}};
 ToolVerbRegistration rawInfoVerb{{"rawinfo", "FILE", printRawInfo}};
 
 } // namespace
+
+ToolVerb::Run withOutsideRenderers(ToolVerb::Run run) {
+    return [run = std::move(run)](const std::vector<std::string>& args) {
+        RenderersForTheRun renderers;
+        return run(args);
+    };
+}
 
 } // namespace orvella::tool
