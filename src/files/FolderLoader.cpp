@@ -204,11 +204,12 @@ void TDirectoryProcessor::Execute() {
     for (size_t i = 0; i < files.size(); ++i)
         prepared[i].row = matchingRow(rows, files[i]);
     {
+        TStockDBObject catalogue(connection_); // the loader's own queries
         ReadAhead readAhead(files, prepared, settings_, terminated_);
         for (size_t i = 0; i < files.size() && !terminated_; ++i) {
             Prepared& file = readAhead.await(i);
             if (file.state == Prepared::State::Ready && !terminated_)
-                processFile(files[i], file);
+                processFile(catalogue, files[i], file);
         }
     }
     if (!terminated_) {
@@ -220,10 +221,9 @@ void TDirectoryProcessor::Execute() {
 
 // The catalogue decision for one file, then its item. A catalogue error
 // abandons this file only.
-void TDirectoryProcessor::processFile(THashData& file, Prepared& prepared) {
+void TDirectoryProcessor::processFile(TStockDBObject& catalogue, THashData& file, Prepared& prepared) {
     ListedFile listed;
     try {
-        TStockDBObject catalogue(connection_);
         file.MD5 = prepared.key;
         if (prepared.row && prepared.row->FileSize != file.FileSize) {
             if (catalogue.GetImagePath(file.MD5).empty()) {

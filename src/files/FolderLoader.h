@@ -2,6 +2,7 @@
 
 #include "catalogue/Connection.h"
 #include "catalogue/FileRecords.h"
+#include "catalogue/StockDB.h"
 
 #include <QImage>
 #include <atomic>
@@ -69,7 +70,7 @@ private:
     class ReadAhead;
 
     std::vector<THashData> listCatalogueFiles() const;
-    void processFile(THashData& file, Prepared& prepared);
+    void processFile(TStockDBObject& catalogue, THashData& file, Prepared& prepared);
     void writeStatistics(double seconds) const;
 
     TCatalogueConnection& connection_;

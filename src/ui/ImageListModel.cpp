@@ -68,13 +68,7 @@ int ImageListModel::addItem(int group, ImageListItem item) {
 
 int ImageListModel::addPicture(const QPixmap& picture) {
     pictures_.push_back(picture);
-    int picture_index = static_cast<int>(pictures_.size()) - 1;
-    for (size_t row = 0; row < rows_.size(); ++row) {
-        const ImageListItem* shown = itemAt(index(static_cast<int>(row)));
-        if (shown && shown->imageIndex == picture_index)
-            emit dataChanged(index(static_cast<int>(row)), index(static_cast<int>(row)), {Qt::DecorationRole});
-    }
-    return picture_index;
+    return static_cast<int>(pictures_.size()) - 1;
 }
 
 void ImageListModel::setCheckBoxes(bool shown) {

@@ -38,7 +38,8 @@ public:
     const ImageListItem& item(int group, int index) const { return groups_.at(group).items.at(index); }
     // Appends an item to a group; returns its row.
     int addItem(int group, ImageListItem item);
-    // Appends a picture to the image list; returns its index.
+    // Appends a picture to the image list; returns its index. A picture is
+    // added before the item that shows it.
     int addPicture(const QPixmap& picture);
     int pictureCount() const { return static_cast<int>(pictures_.size()); }
 

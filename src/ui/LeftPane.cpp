@@ -27,14 +27,8 @@ LeftPane::LeftPane(const CommandTable& commands, QWidget* parent) : QTabWidget(p
 
 QWidget* LeftPane::buildFilesPage() {
     auto* page = named<QSplitter>("tsFiles", Qt::Vertical);
-    treeModel_ = new QFileSystemModel(page);
-    treeModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    treeModel_->setRootPath("/");
-    tree_ = named<QTreeView>("Tree");
-    tree_->setModel(treeModel_);
-    for (int column = 1; column < treeModel_->columnCount(); ++column)
-        tree_->hideColumn(column);
-    tree_->header()->hide();
+    tree_ = folderTree("Tree", page);
+    treeModel_ = static_cast<QFileSystemModel*>(tree_->model());
     tree_->setDragDropMode(QAbstractItemView::DropOnly);
     // Folders are read in the background: keep the selected one in sight as they arrive.
     connect(treeModel_, &QFileSystemModel::directoryLoaded, tree_,

@@ -146,14 +146,7 @@ QWidget* RightPane::buildKeywordsPage() {
 
 QWidget* RightPane::buildFilesPage() {
     auto* page = named<QSplitter>("tsFiles2", Qt::Vertical);
-    auto* model = new QFileSystemModel(page);
-    model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    model->setRootPath("/");
-    tree2_ = named<QTreeView>("Tree2");
-    tree2_->setModel(model);
-    for (int column = 1; column < model->columnCount(); ++column)
-        tree2_->hideColumn(column);
-    tree2_->header()->hide();
+    tree2_ = folderTree("Tree2", page);
     easy2_ = new ImageListView("Easy2", page);
     page->addWidget(tree2_);
     page->addWidget(easy2_);

@@ -91,7 +91,6 @@ int runStartedCopy(int argc, char** argv, SingleInstance& instance) {
 
     if (::chdir(session.folders.ProgramFolder().c_str()) != 0)
         std::perror("cannot enter the program folder");
-    session.folders.createUserFolder();
     CommandLine commandLine = CommandLine::parse({argv + std::min(argc, 1), argv + argc});
     try {
         session.dataModule = std::make_unique<TdmMain>(&application, TCatalogueConnection::kFileName);

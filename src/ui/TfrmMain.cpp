@@ -21,6 +21,7 @@
 #include "ui/RightPane.h"
 #include "ui/Skin.h"
 #include "ui/TdmMain.h"
+#include "ui/WidgetHelpers.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -374,9 +375,7 @@ void TfrmMain::invertSelection() {
     onSelectionChanged();
 }
 
-QString TfrmMain::SelectedFolder() const {
-    return left_->TreeModel()->filePath(left_->Tree()->currentIndex());
-}
+QString TfrmMain::SelectedFolder() const { return selectedFolder(left_->Tree()); }
 
 void TfrmMain::SelectFolder(const QString& folder) {
     QModelIndex index = left_->TreeModel()->index(folder);
@@ -404,18 +403,13 @@ void TfrmMain::onTreeSelectionChanged() {
     loadMainFolder();
 }
 
-void TfrmMain::loadMainFolder() {
-    QString folder = SelectedFolder();
-    if (folder.isEmpty())
-        return;
-    mainView_->Load(folder, folders_.PreviewCacheFolder(), options_.GetOption("JPEGPreview").toBool());
-}
+void TfrmMain::loadMainFolder() { loadFolder(*mainView_, SelectedFolder()); }
 
-void TfrmMain::onTree2SelectionChanged() {
-    QString folder = right_->Tree2()->model()->data(right_->Tree2()->currentIndex(),
-                                                    QFileSystemModel::FilePathRole).toString();
+void TfrmMain::onTree2SelectionChanged() { loadFolder(*secondView_, selectedFolder(right_->Tree2())); }
+
+void TfrmMain::loadFolder(FolderView& view, const QString& folder) {
     if (!folder.isEmpty())
-        secondView_->Load(folder, folders_.PreviewCacheFolder(), options_.GetOption("JPEGPreview").toBool());
+        view.Load(folder, folders_.PreviewCacheFolder(), options_.GetOption("JPEGPreview").toBool());
 }
 
 void TfrmMain::refresh() {

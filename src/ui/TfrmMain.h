@@ -86,6 +86,7 @@ private:
     void onTreeSelectionChanged();
     void onTree2SelectionChanged();
     void loadMainFolder();
+    void loadFolder(FolderView& view, const QString& folder);
     void refresh();
     void firstActivation();
     void stopFolderViews();
