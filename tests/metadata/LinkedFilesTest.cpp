@@ -46,8 +46,9 @@ protected:
 TEST_F(LinkedFiles, ThroughASymbolicLinkTheRealFileIsRewritten) {
     // As root the file is first given to another user, whose it must stay.
     bool asRoot = ::geteuid() == 0;
-    if (asRoot)
+    if (asRoot) {
         ASSERT_EQ(::chown(real().c_str(), kOtherUser, kOtherUser), 0);
+    }
     fs::create_directories(folder_ / "selection");
     fs::path link = folder_ / "selection" / "pick.jpg";
     fs::create_symlink("../originals/photo.jpg", link);
