@@ -1,0 +1,102 @@
+// The agency accounts and the settings of the options dialog, for scripted
+// set-up: stock-add, stock-set, stocks, options and option-set. Passwords go
+// in, never out.
+#include "catalogue/Connection.h"
+#include "catalogue/StockAccountEditor.h"
+#include "catalogue/StockDB.h"
+#include "shell/Folders.h"
+#include "shell/OptionSettings.h"
+#include "shell/SettingsStore.h"
+#include "tool/ToolVerbs.h"
+
+#include <cstdio>
+
+namespace orvella::tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path programFolder() {
+    return programFolderOfRunningExecutable();
+}
+
+// The catalogue of the program folder with the stock editor on it.
+struct Accounts {
+    Accounts() : connection(programFolder() / TCatalogueConnection::kFileName), db(connection) {}
+    TCatalogueConnection connection;
+    TStockDBObject db;
+    StockAccountEditor editor{db};
+};
+
+int stockAdd(const std::vector<std::string>& args) {
+    if (args.size() < 2 || args.size() > 3)
+        throw UsageError("name and FTP host expected");
+    Accounts accounts;
+    const std::string& host = args[1];
+    int32_t id = accounts.editor.add(args[0], args.size() > 2 ? args[2] : "", !host.empty(), host);
+    std::printf("%d\n", id);
+    return 0;
+}
+
+int stockSet(const std::vector<std::string>& args) {
+    if (args.size() != 3)
+        throw UsageError("name, field and value expected");
+    Accounts accounts;
+    accounts.editor.setField(args[0], args[1], args[2]);
+    return 0;
+}
+
+// One line per stock: id, name, enabled, FTP enabled, FTP host, by tabs.
+int listStocks(const std::vector<std::string>& args) {
+    if (!args.empty())
+        throw UsageError("no arguments expected");
+    Accounts accounts;
+    for (const TStock& stock : accounts.editor.stocks())
+        std::printf("%d\t%s\t%d\t%d\t%s\n", stock.StockId, stock.Name.c_str(),
+                    stock.Enabled ? 1 : 0, stock.FtpEnabled ? 1 : 0, stock.FtpHost.c_str());
+    return 0;
+}
+
+SettingsStore settingsStore() {
+    return SettingsStore(programFolder(), registryFileFromEnvironment());
+}
+
+// KEY=VALUE for every setting of the options dialog; a proxy password only
+// says that there is one.
+int listOptions(const std::vector<std::string>& args) {
+    if (!args.empty())
+        throw UsageError("no arguments expected");
+    OptionSettings settings = OptionSettings::load(settingsStore());
+    for (const auto& [key, value] : settings.values()) {
+        std::string shown = key == "ProxyPass" && !value.empty() ? "****" : value;
+        std::printf("%s=%s\n", key.c_str(), shown.c_str());
+    }
+    return 0;
+}
+
+// Changes one setting and saves them all as the dialog's OK does, to the
+// store that UseINI names.
+int setOption(const std::vector<std::string>& args) {
+    if (args.size() != 2)
+        throw UsageError("key and value expected");
+    SettingsStore store = settingsStore();
+    OptionSettings settings = OptionSettings::load(store);
+    settings.setFromText(args[0], args[1]);
+    settings.save(store);
+    return 0;
+}
+
+ToolVerbRegistration stockAddVerb{{"stock-add", "NAME FTPHOST [URL]", stockAdd}};
+ToolVerbRegistration stockSetVerb{
+    {"stock-set",
+     "NAME KEY VALUE (KEY: login, password, weblogin, webpassword, enabled, ftpenabled, ftphost, "
+     "url)",
+     stockSet}};
+ToolVerbRegistration stocksVerb{{"stocks", "", listStocks}};
+ToolVerbRegistration optionsVerb{{"options", "", listOptions}};
+ToolVerbRegistration optionSetVerb{{"option-set", "KEY VALUE", setOption}};
+
+} // namespace
+
+} // namespace orvella::tool
