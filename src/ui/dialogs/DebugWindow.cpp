@@ -58,6 +58,8 @@ void TfrmDebug::ShowImage(const std::string& key, const std::string& fileName,
         lbStates->addItem(QString::fromStdString(line));
 }
 
-void TfrmDebug::DeleteImage() { db_.DeleteImage(edMD5->text().toStdString()); }
+void TfrmDebug::DeleteImage() {
+    db_.DeleteImage(edMD5->text().toStdString());
+}
 
 } // namespace orvella

@@ -21,8 +21,8 @@ public:
 
     // Fills the boxes for one image; "Last Query" is read before the window's
     // own lookups change it.
-    void ShowImage(const std::string& key, const std::string& fileName,
-                   const std::string& folder, const std::string& fullPath, int64_t size);
+    void ShowImage(const std::string& key, const std::string& fileName, const std::string& folder,
+                   const std::string& fullPath, int64_t size);
     // Deletes the catalogue record of the key in the "MD5" box.
     void DeleteImage();
 

@@ -78,11 +78,15 @@ QLabel* heading(const QString& text, QWidget* parent) {
     return label;
 }
 
-QString qt(const std::string& text) { return QString::fromStdString(text); }
-std::string text(const QLineEdit* field) { return field->text().toStdString(); }
+QString qt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string text(const QLineEdit* field) {
+    return field->text().toStdString();
+}
 
-const char* const kNodes[] = {"Photo Stock",  "Preferences", "Portable support",
-                              "Security",     "FTP Proxy",   "Tab Manager"};
+const char* const kNodes[] = {"Photo Stock", "Preferences", "Portable support",
+                              "Security",    "FTP Proxy",   "Tab Manager"};
 
 } // namespace
 
@@ -301,8 +305,8 @@ QWidget* TfrmOptions::buildTabsPage() {
     files->setChecked(true);
     files->setEnabled(false); // the left Files page is always shown
     layout->addWidget(files);
-    for (const char* key : {"tabcatalog", "tabstocks", "tabuploads", "tabstockinfo",
-                            "tabimageinfo", "tabkeywords", "tabfiles2", "tabmodel"})
+    for (const char* key : {"tabcatalog", "tabstocks", "tabuploads", "tabstockinfo", "tabimageinfo",
+                            "tabkeywords", "tabfiles2", "tabmodel"})
         layout->addWidget(settingBox(key, page));
     layout->addStretch(1);
     return page;
@@ -335,10 +339,10 @@ void TfrmOptions::clearAccountFields() {
 
 void TfrmOptions::selectStock() {
     {
-        const QSignalBlocker blockers[] = {QSignalBlocker(edtLogin),  QSignalBlocker(edtPassword),
-                                           QSignalBlocker(edtPassword2), QSignalBlocker(edSLogin),
-                                           QSignalBlocker(edSPass1),  QSignalBlocker(edSPass2),
-                                           QSignalBlocker(cbEnabled)};
+        const QSignalBlocker blockers[] = {
+            QSignalBlocker(edtLogin), QSignalBlocker(edtPassword), QSignalBlocker(edtPassword2),
+            QSignalBlocker(edSLogin), QSignalBlocker(edSPass1),    QSignalBlocker(edSPass2),
+            QSignalBlocker(cbEnabled)};
         clearAccountFields();
         ftpGroup_->setEnabled(false);
         webGroup_->setEnabled(false);
