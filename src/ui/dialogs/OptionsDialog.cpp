@@ -331,10 +331,10 @@ const TStock* TfrmOptions::selectedStock() const {
 }
 
 void TfrmOptions::clearAccountFields() {
-    for (QLineEdit* field : {edtLogin, edtPassword, edtPassword2, edSLogin, edSPass1, edSPass2}) {
+    for (QLineEdit* field : {edtLogin, edtPassword, edtPassword2, edSLogin, edSPass1, edSPass2})
         field->clear();
+    for (QLineEdit* field : {edtPassword, edtPassword2, edSPass1, edSPass2})
         paint(field, palette().color(QPalette::Window));
-    }
 }
 
 void TfrmOptions::selectStock() {
