@@ -7,9 +7,12 @@
 #include "shell/Folders.h"
 #include "shell/OptionSettings.h"
 #include "shell/SettingsStore.h"
+#include "shell/TextUtil.h"
 #include "tool/ToolVerbs.h"
 
+#include <cctype>
 #include <cstdio>
+#include <iostream>
 
 namespace orvella::tool {
 
@@ -19,6 +22,24 @@ namespace fs = std::filesystem;
 
 fs::path programFolder() {
     return programFolderOfRunningExecutable();
+}
+
+// A password given as "-" is read from the first line of standard input, so
+// it need not stand on a command line that other users' process lists show.
+std::string secretArgument(const std::string& value) {
+    if (value != "-")
+        return value;
+    std::string line;
+    if (!std::getline(std::cin, line))
+        throw std::runtime_error("no password on standard input");
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+bool isSecret(const std::string& key) {
+    std::string lower = toLowerAscii(key);
+    return lower == "password" || lower == "webpassword" || lower == "proxypass";
 }
 
 // The catalogue of the program folder with the stock editor on it.
@@ -33,7 +54,7 @@ int stockAdd(const std::vector<std::string>& args) {
     if (args.size() < 2 || args.size() > 3)
         throw UsageError("name and FTP host expected");
     Accounts accounts;
-    const std::string& host = args[1];
+    std::string host = trim(args[1]);
     int32_t id = accounts.editor.add(args[0], args.size() > 2 ? args[2] : "", !host.empty(), host);
     std::printf("%d\n", id);
     return 0;
@@ -43,7 +64,8 @@ int stockSet(const std::vector<std::string>& args) {
     if (args.size() != 3)
         throw UsageError("name, field and value expected");
     Accounts accounts;
-    accounts.editor.setField(args[0], args[1], args[2]);
+    accounts.editor.setField(args[0], args[1],
+                             isSecret(args[1]) ? secretArgument(args[2]) : args[2]);
     return 0;
 }
 
@@ -82,7 +104,7 @@ int setOption(const std::vector<std::string>& args) {
         throw UsageError("key and value expected");
     SettingsStore store = settingsStore();
     OptionSettings settings = OptionSettings::load(store);
-    settings.setFromText(args[0], args[1]);
+    settings.setFromText(args[0], isSecret(args[0]) ? secretArgument(args[1]) : args[1]);
     settings.save(store);
     return 0;
 }

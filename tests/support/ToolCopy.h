@@ -19,7 +19,8 @@ class ToolCopy {
 public:
     ToolCopy(const std::filesystem::path& programFolder, const std::filesystem::path& binFolder);
 
-    ToolOutput run(const std::vector<std::string>& arguments) const;
+    // Standard input holds the text given.
+    ToolOutput run(const std::vector<std::string>& arguments, const std::string& input = "") const;
     const std::filesystem::path& folder() const { return folder_; }
 
 private:

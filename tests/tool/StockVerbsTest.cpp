@@ -39,7 +39,8 @@ TEST_F(StockVerbsTest, AccountsAreSetUpFieldByFieldAndListedWithoutPasswords) {
               "0\n");
     EXPECT_EQ(ok({"stock-add", "Web Only", ""}).out, "1\n");
     ok({"stock-set", "pixel market", "login", "me"});
-    ok({"stock-set", "Pixel Market", "password", "ftp-s3cret"});
+    ToolOutput piped = tool.run({"stock-set", "Pixel Market", "password", "-"}, "ftp-s3cret\n");
+    EXPECT_EQ(piped.status, 0) << piped.err;
     ok({"stock-set", "Web Only", "weblogin", "web me"});
     ok({"stock-set", "Web Only", "webpassword", "web-s3cret"});
     ok({"stock-set", "Web Only", "enabled", "0"});
@@ -79,6 +80,7 @@ TEST_F(StockVerbsTest, RefusalsGoToStandardErrorWithStatusOne) {
         {{"stock-set", "Taken", "colour", "red"}, "Unknown stock field colour"},
         {{"stock-set", "Taken", "enabled", "maybe"}, "Not a switch value: maybe"},
         {{"stocks", "extra"}, "usage: orvella-tool stocks"},
+        {{"stock-set", "Taken", "webpassword", "-"}, "no password on standard input"},
         {{"option-set", "ProxyPort", "70000"}, "The proxy port must be a number from 1 to 65535"},
         {{"option-set", "ProxyType", "1"}, "Unknown option ProxyType"},
         {{"option-set", "MoveFiles", "perhaps"}, "Option MoveFiles takes 1 or 0, not perhaps"},

@@ -411,7 +411,6 @@ void TfrmOptions::deleteStock() {
     if (!stock || !prompts_.confirm(StockAccountEditor::deleteQuestion(stock->Name)))
         return;
     editor_->remove(stock->StockId);
-    edtLogin->setEnabled(false);
     btnSave->setEnabled(false);
     emit stocksChanged();
     fillStockList();
