@@ -74,7 +74,7 @@ exiv2_two() {
   done
 }
 exiftool_two() {
-  local args="$work/exiftool.args"
+  local args="$copies/exiftool.args"
   : > "$args"
   for f in "$1"/*.jpg; do
     printf -- '-q\n-overwrite_original\n-IPTC:ObjectName=%s\n-IPTC:Keywords+=harbour\n%s\n-execute\n' "$title" "$f" >> "$args"
