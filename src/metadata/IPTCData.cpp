@@ -284,6 +284,11 @@ void TIPTCdata::ParseIPTC() {
                 }
                 continue;
             }
+            // A later segment adds only the resources the earlier ones lack
+            // (a copy of the same block must not double them).
+            if (b > 0 && std::any_of(resources_.begin(), resources_.end(),
+                                     [&](const auto& held) { return held.id == resource.id; }))
+                continue;
             if (resource.id == kDigestResource && readDigest_.empty())
                 readDigest_ = resource.data;
             resources_.push_back(std::move(resource));
