@@ -3,7 +3,8 @@
 # exiv2 and exiftool in one run, each on its own copy of the same files.
 #   writing: ObjectName and one Keywords item per file; orvella-tool iptc-set
 #            (two runs over all files: one per field, each file rewritten
-#            through a temporary file, fsync and rename), exiv2 -M (one
+#            through a temporary file, fsync and rename, with the XMP packet
+#            brought in step in the same rewrite), exiv2 -M (one
 #            process for all files), exiftool (one process for all files);
 #   one field: ObjectName alone, orvella-tool (one rewrite per file) against
 #            exiv2 -M, to compare the cost of a single rewrite;
@@ -65,6 +66,10 @@ exiv2_one=$(best_of_three exiv2-one exiv2 -M"set Iptc.Application2.ObjectName Ha
 for file in "$work"/orvella/*.jpg; do
   "$tool" iptc "$file" | grep -qx "Keywords=first,harbour" || { echo "orvella write wrong: $file" >&2; exit 1; }
 done
+# Orvella keeps the XMP packet in step: title and keywords are written there too.
+exiftool -s3 -sep , -XMP-dc:Title -XMP-dc:Subject "$work"/orvella/photo1.jpg |
+  paste -sd'|' | grep -qx "Harbour at dawn|first,harbour" ||
+  { echo "orvella XMP write wrong" >&2; exit 1; }
 exiv2 -pi "$work"/exiv2/photo1.jpg | grep -q "harbour" || { echo "exiv2 write wrong" >&2; exit 1; }
 exiftool -s3 -sep , -IPTC:Keywords "$work"/exiftool/photo1.jpg | grep -qx "first,harbour" ||
   { echo "exiftool write wrong" >&2; exit 1; }

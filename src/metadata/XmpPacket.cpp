@@ -8,13 +8,24 @@ namespace orvella {
 
 namespace {
 
-// The XMP toolkit must be set up once before threads use it; its warnings
-// are not printed (a damaged packet is reported through EXmpError).
+// The XMP toolkit is not safe for threads by itself: it is set up once, with
+// a lock it takes around its work, since folder loaders read metadata on
+// their own threads. Its warnings are not printed (a damaged packet is
+// reported through EXmpError).
+void lockToolkit(void* data, bool lock) {
+    auto* mutex = static_cast<std::recursive_mutex*>(data);
+    if (lock)
+        mutex->lock();
+    else
+        mutex->unlock();
+}
+
 void initialiseToolkit() {
     static std::once_flag once;
+    static std::recursive_mutex toolkitLock;
     std::call_once(once, [] {
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        Exiv2::XmpParser::initialize();
+        Exiv2::XmpParser::initialize(lockToolkit, &toolkitLock);
     });
 }
 
