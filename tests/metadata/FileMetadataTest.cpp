@@ -144,6 +144,21 @@ TEST(ReadFileMetadata, ShowsXmpOverAStaleIptcWithoutDigestAndIptcOverAStaleDiges
     EXPECT_EQ(written.xmp.title, "new");
 }
 
+TEST(WriteIPTCFile, KeepsAnXmpPacketTheParserRefusesAsItWas) {
+    TempFolder folder;
+    std::string broken = jpegSegment(0xE1, std::string("http://ns.adobe.com/xap/1.0/\0", 29) +
+                                               "<x:xmpmeta><rdf:RDF <<");
+    writeFile(folder / "a.jpg", withSegments(plainJpeg(), broken));
+    WriteIPTCFieldToFile(folder / "a.jpg", "ObjectName", "new");
+    std::string written = readFile(folder / "a.jpg");
+    EXPECT_NE(written.find(broken), std::string::npos);
+    TFileMetadata read = ReadFileMetadata(folder / "a.jpg");
+    EXPECT_EQ(read.iptc.title, "new");
+    EXPECT_FALSE(read.hasXmp);
+    EXPECT_FALSE(read.xmpError.empty());
+    EXPECT_EQ(read.shown.title, "new");
+}
+
 TEST(MetadataVerb, PrintsBothReadersSideBySideAndWarnsWhereTheyPart) {
     TempFolder folder;
     std::filesystem::path file = folder / "a.jpg";

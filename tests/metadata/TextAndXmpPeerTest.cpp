@@ -118,13 +118,16 @@ TEST(TextAndXmp, EveryScriptReadsBackAsTypedInIptcAndXmpByEveryReader) {
         set(file, "ObjectName", s.title);
         set(file, "ImageCaption", s.description);
         set(file, "Keywords", s.keyword1 + "," + s.keyword2);
+        std::string rights = "© 2026 " + s.title;
+        set(file, "Copyright", rights);
         std::string keywords = s.keyword1 + "|" + s.keyword2;
 
         EXPECT_EQ(exiftoolValues(file, "-IPTC:CodedCharacterSet -IPTC:ObjectName "
                                        "-IPTC:Caption-Abstract -IPTC:Keywords -XMP-dc:Title "
-                                       "-XMP-dc:Description -XMP-dc:Subject"),
+                                       "-XMP-dc:Description -XMP-dc:Subject "
+                                       "-IPTC:CopyrightNotice -XMP-dc:Rights"),
                   (std::vector<std::string>{"UTF8", s.title, s.description, keywords, s.title,
-                                            s.description, keywords}))
+                                            s.description, keywords, rights, rights}))
             << s.name;
 
         auto exiv2 = exiv2Values(file);
