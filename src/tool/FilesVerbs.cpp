@@ -32,12 +32,15 @@ int printKind(const std::vector<std::string>& args) {
 int writeThumbnail(const std::vector<std::string>& args) {
     if (args.size() != 2)
         throw UsageError("a file and an output file expected");
-    std::optional<QImage> thumbnail = MakeThumbnail(args[0], kPreviewSize);
-    if (!thumbnail) {
-        std::fprintf(stderr, "no thumbnail\n");
+    ThumbnailAttempt thumbnail = TryMakeThumbnail(args[0], kPreviewSize);
+    if (!thumbnail.picture) {
+        if (thumbnail.error.empty())
+            std::fprintf(stderr, "no thumbnail\n");
+        else
+            std::fprintf(stderr, "no thumbnail: %s\n", thumbnail.error.c_str());
         return 1;
     }
-    WriteBitmapFile(args[1], *thumbnail);
+    WriteBitmapFile(args[1], *thumbnail.picture);
     return 0;
 }
 
