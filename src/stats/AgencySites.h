@@ -54,6 +54,9 @@ struct AgencySite {
 // The settings section whose keys, the agencies' names, give a base address
 // ("http://127.0.0.1:8080") that replaces the agency's own site.
 inline constexpr const char* AgencySettingsSection = "Agencies";
+// In that section: how many seconds an agency may take before its browser is
+// discarded.
+inline constexpr const char* AgencyTimeoutKey = "Timeout";
 
 // The eight agencies in the order the reader starts them, with their own
 // sites unless the settings name another base address.
