@@ -7,9 +7,13 @@
 #include "files/PreviewCache.h"
 #include "shell/Log.h"
 
+#include <dirent.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <map>
 #include <optional>
+#include <unordered_set>
 
 namespace orvella {
 
@@ -33,6 +37,48 @@ std::string joinedIds(const std::vector<std::string>& ids) {
         list += (list.empty() ? "" : ", ") + QuotedStr(id);
     return list;
 }
+
+// Tells whether files exist. Where a view holds many files of one folder,
+// the folder is listed once instead of asking about each file: a large view
+// of one folder then costs one directory read, not a status call per image.
+class PresenceCheck {
+public:
+    static constexpr size_t kListingThreshold = 64;
+
+    // Lists the folders that hold at least the threshold of the names.
+    void prepare(const std::map<std::string, size_t>& namesPerFolder) {
+        for (const auto& [folder, count] : namesPerFolder)
+            if (count >= kListingThreshold)
+                listed_[folder] = listFolder(folder);
+    }
+
+    bool exists(const std::string& folder, const std::string& name) const {
+        if (auto listing = listed_.find(folder); listing != listed_.end() && listing->second)
+            return listing->second->contains(name);
+        std::error_code error;
+        return fs::exists(fullNameOf(folder, name), error);
+    }
+
+private:
+    using Names = std::unordered_set<std::string>;
+
+    // No value when the folder cannot be read: its files are then asked
+    // about one by one.
+    static std::optional<Names> listFolder(const std::string& folder) {
+        std::unique_ptr<DIR, int (*)(DIR*)> directory(opendir(folder.c_str()), closedir);
+        if (!directory)
+            return std::nullopt;
+        Names names;
+        errno = 0;
+        while (const dirent* entry = readdir(directory.get()))
+            names.emplace(entry->d_name);
+        if (errno != 0)
+            return std::nullopt;
+        return names;
+    }
+
+    std::map<std::string, std::optional<Names>> listed_;
+};
 
 // Keeps the flag set for the run, on every path.
 class RunningFlag {
@@ -290,14 +336,21 @@ void TFilterProcessor::deliverRows(const std::vector<Row>& rows, Placement& plac
         batch.clear();
     };
     bool uploads = settings_.mode == CatalogueViewMode::Uploads;
+    PresenceCheck files, previews;
+    std::map<std::string, size_t> namesPerFolder;
+    for (const Row& row : rows)
+        if (row.hasImage)
+            ++namesPerFolder[row.filePath];
+    files.prepare(namesPerFolder);
+    std::string cacheFolder = settings_.previewCacheFolder.string();
+    if (!cacheFolder.empty())
+        previews.prepare({{cacheFolder, rows.size()}});
     for (const Row& row : rows) {
         if (terminated_)
             return;
         if (!row.hasImage)
             continue;
-        std::string fullName = fullNameOf(row.filePath, row.fileName);
-        std::error_code error;
-        bool absent = !fs::exists(fullName, error);
+        bool absent = !files.exists(row.filePath, row.fileName);
         if (absent && (settings_.hideMissing || uploads)) {
             logAlways("File absent");
             continue;
@@ -309,16 +362,14 @@ void TFilterProcessor::deliverRows(const std::vector<Row>& rows, Placement& plac
         item.caption = row.fileName;
         item.data.FileName = row.fileName;
         item.data.FilePath = row.filePath;
-        item.data.FullName = fullName;
+        item.data.FullName = fullNameOf(row.filePath, row.fileName);
         item.data.FileSize = row.fileSize;
         item.data.MD5 = row.md5;
         item.data.FileAbsent = absent;
         item.checked = uploads;
-        if (!settings_.previewCacheFolder.empty()) {
-            fs::path preview = PreviewCacheFile(settings_.previewCacheFolder, row.md5);
-            if (fs::exists(preview, error))
-                item.previewFile = std::move(preview);
-        }
+        if (!cacheFolder.empty() &&
+            previews.exists(cacheFolder, PreviewCacheFile({}, row.md5).string()))
+            item.previewFile = PreviewCacheFile(settings_.previewCacheFolder, row.md5);
         if (*group != batchGroup || batch.size() >= kBatchSize) {
             flush();
             batchGroup = *group;

@@ -265,10 +265,21 @@ TEST_F(CatalogueViewsTest, ALargeViewIsReadWithAFewStatementsAndDeliveredInBatch
     execute("insert into IMAGE_STOCK (MD5, STOCK_ID, STATE_ID) select printf('%032X', I), 0, '2' "
             "from N");
 
+    writeFile(folder / "photos" / "p0001.jpg", "x");
+    writeFile(folder / "photos" / "p0500.jpg", "x");
+    std::filesystem::create_directories(folder / "MD5");
+    WriteBitmapFile(folder / "MD5" / "000000000000000000000000000003E8",
+                    QImage(96, 96, QImage::Format_RGB32));
+
     StatementRecorder recorder(*connection);
     RecordedView view = stockView(0);
 
     EXPECT_THAT(view.groupCaptions(), Contains("Pending (1000)"));
+    const std::vector<ViewItem>& items = view.items[1];
+    for (size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(items[i].data.FileAbsent, i != 0 && i != 499) << items[i].caption;
+        EXPECT_EQ(items[i].previewFile.empty(), i != 999) << items[i].caption;
+    }
     EXPECT_EQ(view.items[1].front().caption, "p0001.jpg");
     EXPECT_EQ(view.items[1].back().caption, "p1000.jpg");
     EXPECT_LT(recorder.statements.size(), 10u);
