@@ -7,6 +7,7 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
 
 namespace orvella {
@@ -141,6 +142,13 @@ void CatalogueView::Stop() {
 
 bool CatalogueView::Running() const {
     return thread_ && !thread_->Finished();
+}
+
+bool CatalogueView::Idle() const {
+    return !Running() && std::all_of(retired_.begin(), retired_.end(),
+                                     [](const std::unique_ptr<CatalogueViewThread>& run) {
+                                         return run->Finished();
+                                     });
 }
 
 void CatalogueView::retireFinishedRuns() {

@@ -28,6 +28,8 @@ public:
     // Asks the running view to stop; it delivers nothing more.
     void Stop();
     bool Running() const;
+    // No run is working any more, stopped ones included.
+    bool Idle() const;
 
     // Hides the items the panel does not let through and captions the first
     // group "Files (v/n) filtered"; returns the number of visible items.

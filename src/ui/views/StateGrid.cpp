@@ -37,7 +37,12 @@ StateGrid::StateGrid(QWidget* parent) : QTableWidget(parent) {
             [this](int row, int column) { selectCell(row, column); });
     connect(this, &QTableWidget::cellClicked, this,
             [this](int row, int column) { selectCell(row, column); });
-    connect(qApp, &QApplication::focusChanged, this, &StateGrid::onFocusChanged);
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &StateGrid::onFocusChanged);
+}
+
+// The focus moves while the widget is torn down; the grid is gone by then.
+StateGrid::~StateGrid() {
+    disconnect(focusWatch_);
 }
 
 void StateGrid::setStocks(const TStockList& stocks) {

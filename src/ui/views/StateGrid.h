@@ -19,6 +19,7 @@ class StateGrid : public QTableWidget {
     Q_OBJECT
 public:
     explicit StateGrid(QWidget* parent = nullptr);
+    ~StateGrid() override;
 
     // Rows and selectors for the stock list (the previous selectors are freed).
     void setStocks(const TStockList& stocks);
@@ -51,6 +52,7 @@ private:
     TStockList stocks_;
     std::vector<QComboBox*> selectors_;
     int currentRow_ = -1;
+    QMetaObject::Connection focusWatch_;
 };
 
 } // namespace orvella
