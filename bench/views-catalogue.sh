@@ -5,14 +5,14 @@
 #  - 100,000 images (small files on disk), 20,000 keywords, five per image;
 #  - stocks Alpha, Beta and Gamma: Alpha holds 50,000 images in the states 2
 #    to 7, Beta 5,000 images ready to upload, Gamma 45,000 in the states 2 to 7;
-#  - category "Big" with 20,000 images;
+#  - categories "Big" with 20,000 images and "Ten" with 10,000;
 #  - preview cache pictures for the first 10,000 images (links to one picture).
 # Usage: bench/views-catalogue.sh PROGRAM_FOLDER PICTURES CACHE
 set -euo pipefail
 program="$1" pictures="$2" cache="$3"
 mkdir -p "$pictures" "$cache"
 
-sqlite3 "$program/Orvella.dat" <<SQL
+sqlite3 "$program/Orvella.dat" >/dev/null <<SQL
 pragma journal_mode = wal;
 begin;
 create temp table N(I integer primary key);
@@ -31,6 +31,8 @@ insert into IMAGE_STOCK (MD5, STOCK_ID, STATE_ID) select printf('%032X', I), 1, 
 insert into IMAGE_STOCK (MD5, STOCK_ID, STATE_ID) select printf('%032X', I), 2, '' || (2 + I % 6) from N where I > 55000;
 insert into CATEGORY (CATEGORY_ID, CNAME) values ('BIGCATEGORY', 'Big');
 insert into IMAGE_CATEGORY (MD5, CATEGORY_ID) select printf('%032X', I), 'BIGCATEGORY' from N where I % 5 = 0;
+insert into CATEGORY (CATEGORY_ID, CNAME) values ('TENCATEGORY', 'Ten');
+insert into IMAGE_CATEGORY (MD5, CATEGORY_ID) select printf('%032X', I), 'TENCATEGORY' from N where I % 10 = 0;
 commit;
 SQL
 

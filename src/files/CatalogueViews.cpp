@@ -38,12 +38,13 @@ std::string joinedIds(const std::vector<std::string>& ids) {
     return list;
 }
 
-// Tells whether files exist. Where a view holds many files of one folder,
-// the folder is listed once instead of asking about each file: a large view
-// of one folder then costs one directory read, not a status call per image.
+// Tells whether files exist. Where a view holds thousands of files of one
+// folder, the folder is listed once instead of asking about each file: a
+// large view then costs one directory read, not a status call per image. A
+// few files are asked about one by one, as their folder may hold many more.
 class PresenceCheck {
 public:
-    static constexpr size_t kListingThreshold = 64;
+    static constexpr size_t kListingThreshold = 10000;
 
     // Lists the folders that hold at least the threshold of the names.
     void prepare(const std::map<std::string, size_t>& namesPerFolder) {
@@ -122,7 +123,9 @@ struct TFilterProcessor::Row {
     std::string stateId;
 };
 
-// Which group a row goes to, per mode; no value skips the row.
+// Which group a row goes to, per mode; no value skips the row. The lines
+// logged for single rows are progress lines, written only with -log: a large
+// view would otherwise add thousands of lines to the log.
 class TFilterProcessor::Placement {
 public:
     Placement(CatalogueViewMode mode, TCatalogueConnection& connection) : mode_(mode) {
@@ -168,7 +171,7 @@ public:
             auto group = stockGroups_.find(row.stockId);
             if (group == stockGroups_.end())
                 return std::nullopt;
-            logAlways("Item enabled, checked");
+            logGuarded("Item enabled, checked");
             return group->second;
         }
         }
@@ -184,7 +187,7 @@ private:
         static const std::map<std::string, int> groups{{"1", 2}, {"2", 1}, {"3", 6}, {"4", 5},
                                                        {"5", 0}, {"6", 3}, {"7", 4}};
         if (stateId == "0") {
-            logAlways("State id = 0");
+            logGuarded("State id = 0");
             return std::nullopt;
         }
         auto group = groups.find(stateId);
@@ -352,7 +355,7 @@ void TFilterProcessor::deliverRows(const std::vector<Row>& rows, Placement& plac
             continue;
         bool absent = !files.exists(row.filePath, row.fileName);
         if (absent && (settings_.hideMissing || uploads)) {
-            logAlways("File absent");
+            logGuarded("File absent");
             continue;
         }
         std::optional<int> group = placement.groupOf(row);

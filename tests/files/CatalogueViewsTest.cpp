@@ -257,7 +257,7 @@ TEST_F(CatalogueViewsTest, ARowWithoutImageRowIsSkippedAndAnEmptyResultShowsNoth
 TEST_F(CatalogueViewsTest, ALargeViewIsReadWithAFewStatementsAndDeliveredInBatches) {
     addStock(0, "Alpha");
     execute("create temp table N(I integer)");
-    execute("with recursive C(I) as (select 1 union all select I + 1 from C where I < 1000) "
+    execute("with recursive C(I) as (select 1 union all select I + 1 from C where I < 10000) "
             "insert into N select I from C");
     execute("insert into IMAGES (MD5, FileName, FilePath, FileSize) select printf('%032X', I), "
             "printf('p%04d.jpg', I), '" +
@@ -274,14 +274,14 @@ TEST_F(CatalogueViewsTest, ALargeViewIsReadWithAFewStatementsAndDeliveredInBatch
     StatementRecorder recorder(*connection);
     RecordedView view = stockView(0);
 
-    EXPECT_THAT(view.groupCaptions(), Contains("Pending (1000)"));
+    EXPECT_THAT(view.groupCaptions(), Contains("Pending (10000)"));
     const std::vector<ViewItem>& items = view.items[1];
     for (size_t i = 0; i < items.size(); ++i) {
         EXPECT_EQ(items[i].data.FileAbsent, i != 0 && i != 499) << items[i].caption;
         EXPECT_EQ(items[i].previewFile.empty(), i != 999) << items[i].caption;
     }
     EXPECT_EQ(view.items[1].front().caption, "p0001.jpg");
-    EXPECT_EQ(view.items[1].back().caption, "p1000.jpg");
+    EXPECT_EQ(view.items[1].back().caption, "p10000.jpg");
     EXPECT_LT(recorder.statements.size(), 10u);
     EXPECT_GT(view.batches, 1);
     EXPECT_LT(view.batches, 100);
