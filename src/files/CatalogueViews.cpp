@@ -4,7 +4,6 @@
 #include "catalogue/Query.h"
 #include "catalogue/SqlText.h"
 #include "catalogue/StockDB.h"
-#include "files/PreviewCache.h"
 #include "shell/Log.h"
 
 #include <dirent.h>
@@ -370,9 +369,9 @@ void TFilterProcessor::deliverRows(const std::vector<Row>& rows, Placement& plac
         item.data.MD5 = row.md5;
         item.data.FileAbsent = absent;
         item.checked = uploads;
-        if (!cacheFolder.empty() &&
-            previews.exists(cacheFolder, PreviewCacheFile({}, row.md5).string()))
-            item.previewFile = PreviewCacheFile(settings_.previewCacheFolder, row.md5);
+        // A preview cache file is named by the image key alone.
+        if (!cacheFolder.empty() && previews.exists(cacheFolder, row.md5))
+            item.previewFile = settings_.previewCacheFolder / row.md5;
         if (*group != batchGroup || batch.size() >= kBatchSize) {
             flush();
             batchGroup = *group;
