@@ -5,8 +5,8 @@
 // between ticks of a 2 ms timer.
 // Usage: orvella-bench-views PROGRAM_FOLDER PREVIEW_CACHE ROUNDS
 #include "support/WindowHarness.h"
-#include "ui/FolderView.h"
 #include "ui/ImageListView.h"
+#include "ui/pages/ImageListPage.h"
 #include "ui/views/CatalogueView.h"
 
 #include <QElapsedTimer>
@@ -56,15 +56,14 @@ int main(int argc, char** argv) {
     int rounds = std::max(1, std::atoi(argv[3]));
     ImageListView* easy = harness.window.findChild<ImageListView*>("Easy");
     TCatalogueConnection& connection = harness.dataModule.Connection();
-    CatalogueView view(easy, connection);
     // The folder the window opens with must not feed the list meanwhile: its
     // first load is let finish, then the folder view is stopped.
     QElapsedTimer settling;
     settling.start();
-    FolderView* folders = harness.window.MainFolderView();
-    while ((folders->Folder().isEmpty() || folders->Loading()) && settling.elapsed() < 10000)
+    while (harness.window.MainFolderLoading() && settling.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    harness.window.MainFolderView()->Stop();
+    // From here the views are shown as the page triggers show them.
+    ImageListPage* page = harness.window.findChild<ImageListPage*>();
     QCoreApplication::processEvents();
     auto itemsOf = [easy](int group) {
         return group < easy->Items()->groupCount() ? easy->Items()->itemCount(group) : 0;
@@ -72,24 +71,24 @@ int main(int argc, char** argv) {
 
     CatalogueViewSettings search = settingsFor(CatalogueViewMode::Search, cache);
     search.searchText = "word1, word2, word3";
-    double searchTime = bestTime(rounds, [&] { view.Run(search); });
+    double searchTime = bestTime(rounds, [&] { page->showCatalogueView(search); });
     std::printf("search %.4f s, %d items\n", searchTime, itemsOf(0));
 
     CatalogueViewSettings stock = settingsFor(CatalogueViewMode::Stock, cache);
     stock.stockId = 0;
-    double stockTime = bestTime(rounds, [&] { view.Run(stock); });
+    double stockTime = bestTime(rounds, [&] { page->showCatalogueView(stock); });
     int stockItems = 0;
     for (int g = 0; g < easy->Items()->groupCount(); ++g)
         stockItems += easy->Items()->itemCount(g);
     std::printf("stock %.4f s, %d items\n", stockTime, stockItems);
 
     CatalogueViewSettings uploads = settingsFor(CatalogueViewMode::Uploads, cache);
-    double uploadsTime = bestTime(rounds, [&] { view.Run(uploads); });
+    double uploadsTime = bestTime(rounds, [&] { page->showCatalogueView(uploads); });
     std::printf("uploads %.4f s, %d items\n", uploadsTime, itemsOf(1));
 
     CatalogueViewSettings ten = settingsFor(CatalogueViewMode::Category, cache);
     ten.categoryId = "TENCATEGORY";
-    view.Run(ten);
+    page->showCatalogueView(ten);
     FilterPanelState panel;
     panel.setStocks({"Alpha", "Beta", "Gamma"});
     panel.rows()[0].cells[2] = "0"; // Alpha: Pending hidden
@@ -113,11 +112,14 @@ int main(int argc, char** argv) {
         tick.restart();
     });
     QEventLoop loop;
-    QObject::connect(&view, &CatalogueView::viewFinished, &loop, &QEventLoop::quit);
+    QObject::connect(easy->model(), &QAbstractItemModel::dataChanged, &loop, [&] {
+        if (easy->Items()->groupCount() && easy->Items()->groupCaption(0) == "Files (20000)")
+            loop.quit();
+    });
     clock.start();
     tick.start();
     ticker.start();
-    view.Start(big);
+    page->showCatalogueView(big);
     loop.exec();
     ticker.stop();
     std::printf("category %.4f s, %d items, window thread busy at most %.1f ms\n",
