@@ -88,7 +88,9 @@ int main(int argc, char** argv) {
 
     CatalogueViewSettings ten = settingsFor(CatalogueViewMode::Category, cache);
     ten.categoryId = "TENCATEGORY";
-    page->showCatalogueView(ten);
+    page->showCatalogueView(ten); // a category view fills the list from its worker thread
+    while (!(easy->Items()->groupCount() && easy->Items()->groupCaption(0) == "Files (10000)"))
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     FilterPanelState panel;
     panel.setStocks({"Alpha", "Beta", "Gamma"});
     panel.rows()[0].cells[2] = "0"; // Alpha: Pending hidden
