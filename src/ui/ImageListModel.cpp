@@ -1,11 +1,21 @@
 #include "ui/ImageListModel.h"
 
 #include <QFileInfo>
+#include <QPixmapCache>
 #include <algorithm>
 
 namespace orvella {
 
 namespace {
+
+// A preview cache picture, read on first sight and kept in the pixmap cache,
+// so a view of many images opens without reading every picture first.
+QPixmap cachedPicture(const QString& file) {
+    QPixmap picture;
+    if (!QPixmapCache::find(file, &picture) && picture.load(file, "BMP"))
+        QPixmapCache::insert(file, picture);
+    return picture;
+}
 
 QString lowerExtension(const QString& caption) { return QFileInfo(caption).suffix().toLower(); }
 
@@ -63,6 +73,31 @@ int ImageListModel::addItem(int group, ImageListItem item) {
     groups_.at(group).items.push_back(std::move(item));
     rows_.insert(rows_.begin() + row, Row{group, itemCount(group) - 1});
     endInsertRows();
+    return row;
+}
+
+int ImageListModel::addItems(int group, std::vector<ImageListItem> items) {
+    int first = groupRow(group) + 1 + itemCount(group);
+    if (items.empty())
+        return first;
+    int count = static_cast<int>(items.size());
+    beginInsertRows(QModelIndex(), first, first + count - 1);
+    std::vector<ImageListItem>& list = groups_.at(group).items;
+    int start = static_cast<int>(list.size());
+    list.insert(list.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+    std::vector<Row> added;
+    added.reserve(items.size());
+    for (int i = 0; i < count; ++i)
+        added.push_back({group, start + i});
+    rows_.insert(rows_.begin() + first, added.begin(), added.end());
+    endInsertRows();
+    return first;
+}
+
+int ImageListModel::groupRow(int group) const {
+    int row = 0;
+    for (int g = 0; g < group; ++g)
+        row += 1 + itemCount(g);
     return row;
 }
 
@@ -139,6 +174,8 @@ QVariant ImageListModel::data(const QModelIndex& index, int role) const {
     case Qt::DecorationRole:
         if (item.imageIndex >= 0 && item.imageIndex < pictureCount())
             return pictures_[static_cast<size_t>(item.imageIndex)];
+        if (!item.pictureFile.isEmpty())
+            return cachedPicture(item.pictureFile);
         return {};
     case Qt::CheckStateRole:
         if (checkBoxes_)

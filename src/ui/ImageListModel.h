@@ -13,6 +13,7 @@ namespace orvella {
 struct ImageListItem {
     QString caption;
     int imageIndex = -1; // picture in the list's image list
+    QString pictureFile; // else a preview cache file, read when first shown
     TImageData data;
     bool checked = true;
 };
@@ -38,6 +39,11 @@ public:
     const ImageListItem& item(int group, int index) const { return groups_.at(group).items.at(index); }
     // Appends an item to a group; returns its row.
     int addItem(int group, ImageListItem item);
+    // Appends items to a group at once; returns the row of the first.
+    int addItems(int group, std::vector<ImageListItem> items);
+    // The row of a group's caption line and of one of its items.
+    int groupRow(int group) const;
+    int itemRow(int group, int item) const { return groupRow(group) + 1 + item; }
     // Appends a picture to the image list; returns its index. A picture is
     // added before the item that shows it.
     int addPicture(const QPixmap& picture);

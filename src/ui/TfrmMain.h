@@ -76,6 +76,7 @@ private:
     void buildStatusBar();
     void bindWindowCommands();
     void connectPanes();
+    void connectViews();
     void loadCatalogue();
     void RefreshStockList();
 

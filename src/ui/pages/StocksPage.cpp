@@ -5,6 +5,7 @@
 #include "ui/WidgetHelpers.h"
 
 #include <QProgressBar>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -20,6 +21,12 @@ StocksPage::StocksPage(WindowContext& context, QWidget* parent)
     stockView_->setRootIsDecorated(false);
     stockView_->setContextMenuPolicy(Qt::ActionsContextMenu);
     context.commands.fill(stockView_, {cmd::OpenStockPage});
+    auto chosen = [this] {
+        if (std::optional<int32_t> stock = selectedStock())
+            emit stockChosen(*stock);
+    };
+    connect(stockView_, &QTreeWidget::itemClicked, this, chosen);
+    connect(stockView_, &QTreeWidget::currentItemChanged, this, chosen);
     progress_ = named<QProgressBar>("pnlStockProgress");
     progress_->hide();
 
@@ -31,7 +38,16 @@ StocksPage::StocksPage(WindowContext& context, QWidget* parent)
     setContent(page);
 }
 
+std::optional<int32_t> StocksPage::selectedStock() const {
+    int row = stockView_->indexOfTopLevelItem(stockView_->currentItem());
+    if (row < 0 || row >= static_cast<int>(stocks_.size()))
+        return std::nullopt;
+    return stocks_[static_cast<size_t>(row)].StockId;
+}
+
 void StocksPage::showStocks(const TStockList& stocks) {
+    QSignalBlocker quiet(stockView_);
+    stocks_ = stocks;
     stockView_->clear();
     for (const TStock& stock : stocks)
         new QTreeWidgetItem(stockView_, {QString::fromStdString(stock.Name), "", ""});

@@ -3,6 +3,8 @@
 #include "catalogue/StockDB.h"
 #include "ui/pages/Page.h"
 
+#include <optional>
+
 class QTreeWidget;
 class QProgressBar;
 
@@ -19,6 +21,14 @@ public:
     void showStocks(const TStockList& stocks);
 
     const char* visibilityOption() const override { return "tabstocks"; }
+    // The stock of the selected line, if any.
+    std::optional<int32_t> selectedStock() const;
+
+signals:
+    // A stock was clicked or became the selected line: its view is shown.
+    void stockChosen(int32_t stockId);
+
+public:
     void refresh() override { activated(); }
 
 protected:
@@ -28,6 +38,7 @@ protected:
 private:
     QTreeWidget* stockView_;
     QProgressBar* progress_;
+    TStockList stocks_;
 };
 
 } // namespace orvella
