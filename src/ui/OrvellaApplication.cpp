@@ -1,12 +1,27 @@
 #include "ui/OrvellaApplication.h"
 
+#include "stats/web/QtWebBrowser.h"
+
 #include "shell/ErrorRecords.h"
 
 #include <exception>
 
 namespace orvella {
 
-OrvellaApplication::OrvellaApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+namespace {
+
+// The hidden web engine of the earnings reader needs its switches and a shared
+// graphics context before the application object exists.
+int& preparedArgumentCount(int& argc) {
+    prepareWebEngineEnvironment();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    return argc;
+}
+
+} // namespace
+
+OrvellaApplication::OrvellaApplication(int& argc, char** argv)
+    : QApplication(preparedArgumentCount(argc), argv) {}
 
 OrvellaApplication* OrvellaApplication::instance() {
     return qobject_cast<OrvellaApplication*>(QCoreApplication::instance());
@@ -38,7 +53,9 @@ void OrvellaApplication::setLatestStatementSource(std::function<std::string()> s
     latestStatement_ = std::move(source);
 }
 
-void OrvellaApplication::clearLatestStatementSource() { latestStatement_ = nullptr; }
+void OrvellaApplication::clearLatestStatementSource() {
+    latestStatement_ = nullptr;
+}
 
 void OrvellaApplication::reportError(QObject* receiver, const std::string& errorClass,
                                      const std::string& message) {

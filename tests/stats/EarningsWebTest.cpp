@@ -3,6 +3,7 @@
 // traced, and one to any other address fails the test.
 #include "catalogue/Connection.h"
 #include "catalogue/StockDB.h"
+#include "stats/AgencyServer.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -19,44 +20,8 @@
 namespace orvella {
 namespace {
 
-const std::vector<std::string> Agencies = {"Shutterstock",  "iStockphoto", "Dreamstime",
-                                           "Fotolia",       "123RF",       "LuckyOliver",
-                                           "CanStockPhoto", "Albumo"};
-
-class AgencyServer {
-public:
-    AgencyServer(const std::filesystem::path& folder, const QStringList& extra)
-        : posts_(folder / "posts.jsonl") {
-        auto portFile = folder / "port";
-        process_.start("python3", QStringList{ORVELLA_SOURCE_DIR "/tests/stats/agency_server.py",
-                                              QString::fromStdString(portFile.string()),
-                                              QString::fromStdString(posts_.string())} +
-                                      extra);
-        for (int i = 0; i < 100 && !std::filesystem::exists(portFile); ++i)
-            QThread::msleep(50);
-        std::ifstream(portFile) >> port_;
-    }
-    ~AgencyServer() {
-        process_.kill();
-        process_.waitForFinished();
-    }
-    int port() const { return port_; }
-    // The fields posted to each agency's login form, the last post winning.
-    std::map<std::string, QJsonObject> posts() const {
-        std::map<std::string, QJsonObject> byAgency;
-        std::ifstream in(posts_);
-        for (std::string line; std::getline(in, line);) {
-            QJsonObject post = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
-            byAgency[post["agency"].toString().toStdString()] = post["fields"].toObject();
-        }
-        return byAgency;
-    }
-
-private:
-    QProcess process_;
-    std::filesystem::path posts_;
-    int port_ = 0;
-};
+using test::AgencyNames;
+using test::AgencyServer;
 
 class EarningsWeb : public ::testing::Test {
 protected:
@@ -64,7 +29,7 @@ protected:
         std::filesystem::copy_file(ORVELLA_BIN_DIR "/Orvella.dat", folder_ / "Orvella.dat");
         TCatalogueConnection connection(folder_ / "Orvella.dat");
         TStockDBObject catalogue(connection);
-        for (const std::string& agency : Agencies) {
+        for (const std::string& agency : AgencyNames) {
             catalogue.AddStock(agency, "", false, "");
             catalogue.SetStockWebLogin(catalogue.GetStockId(agency), "me", "pw-" + agency);
         }
@@ -73,7 +38,7 @@ protected:
     void pointAgenciesAt(int port, int timeoutSeconds) {
         std::ofstream ini(folder_ / "Orvella.ini");
         ini << "[Agencies]\r\n";
-        for (const std::string& agency : Agencies)
+        for (const std::string& agency : AgencyNames)
             ini << agency << "=http://127.0.0.1:" << port << "/" << agency << "\r\n";
         ini << "Timeout=" << timeoutSeconds << "\r\n";
     }
@@ -126,7 +91,7 @@ TEST_F(EarningsWeb, FiguresOfAllEightAgenciesAreReadAndOnlyTheLocalSitesAreReach
     EXPECT_EQ(posts["Shutterstock"]["pass"].toString(), "pw-Shutterstock");
     EXPECT_EQ(posts["LuckyOliver"]["user[password]"].toString(), "pw-LuckyOliver");
     EXPECT_EQ(posts["Albumo"]["p"].toString(), "pw-Albumo");
-    EXPECT_EQ(posts.size(), Agencies.size());
+    EXPECT_EQ(posts.size(), AgencyNames.size());
 
     EXPECT_EQ(connectedAddresses(), std::set<std::string>{"127.0.0.1"});
 }

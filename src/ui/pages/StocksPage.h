@@ -1,9 +1,13 @@
 #pragma once
 
 #include "catalogue/StockDB.h"
+#include "stats/EarningsReader.h"
 #include "ui/pages/Page.h"
 
 #include <optional>
+#include <QTimer>
+
+#include <memory>
 
 class QTreeWidget;
 class QProgressBar;
@@ -11,11 +15,18 @@ class QProgressBar;
 namespace orvella {
 
 // The left pane's "Stocks" page: the enabled stocks with their balance and
-// sales, read from the agencies' sites.
-class StocksPage : public Page {
+// sales, read from the agencies' sites by the earnings reader.
+class StocksPage : public Page, private EarningsView {
     Q_OBJECT
 public:
-    explicit StocksPage(WindowContext& context, QWidget* parent = nullptr);
+    // Without a browser factory the page reads the agencies through the
+    // hidden web engine; nothing connects before "Get stock info" is used.
+    explicit StocksPage(WindowContext& context, QWidget* parent = nullptr,
+                        std::unique_ptr<BrowserFactory> browsers = nullptr);
+    ~StocksPage() override;
+
+    // Starts reading every agency's figures.
+    void getStockInfo();
 
     // Lists the stocks, one line each, and hides the progress bar.
     void showStocks(const TStockList& stocks);
@@ -36,9 +47,19 @@ protected:
     void deactivated() override;
 
 private:
+    void earningsStarted() override;
+    void showEarnings(const std::string& stockName, const std::string& balance,
+                      const std::string& sales) override;
+    void agencyFinished() override;
+    void watchEarnings();
+
     QTreeWidget* stockView_;
+    QWidget* stockPanel_;
     QProgressBar* progress_;
     TStockList stocks_;
+    std::unique_ptr<BrowserFactory> browsers_;
+    std::unique_ptr<TStockStat> earnings_;
+    QTimer earningsWatch_;
 };
 
 } // namespace orvella
