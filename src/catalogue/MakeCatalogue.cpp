@@ -48,6 +48,9 @@ int main(int argc, char** argv) {
         fs::remove(temporary);
         return fail("schema failed: " + error);
     }
+    // The catalogue will hold FTP passwords: the owner's alone. An
+    // installation gives its shipped copy wider read rights itself.
+    fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write);
     fs::rename(temporary, target);
     return 0;
 }

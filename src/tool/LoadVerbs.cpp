@@ -38,10 +38,11 @@ int loadFolder(const std::vector<std::string>& args) {
     if (args.size() != 1)
         throw UsageError("one folder expected");
     fs::path folder = folderArgument(args[0]);
-    TFolders folders(programFolderOfRunningExecutable(), userFolderFromEnvironment());
+    TFolders folders = foldersFromEnvironment();
     SettingsStore store(folders.ProgramFolder(), registryFileFromEnvironment());
     SettingsSnapshot settings = store.read();
-    folders.chooseDataFolder(settings.isIniStore(), settings.boolean(kOptionsSection, "LocalFolder", false));
+    folders.chooseDataFolder(settings.isIniStore(),
+                             settings.boolean(kOptionsSection, "LocalFolder", false));
     fs::create_directories(folders.PreviewCacheFolder());
 
     TCatalogueConnection catalogue(folders.ProgramFolder() / TCatalogueConnection::kFileName);
