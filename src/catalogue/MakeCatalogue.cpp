@@ -32,8 +32,12 @@ int main(int argc, char** argv) {
     if (argc != 3)
         return fail("usage: orvella-make-catalogue SCHEMA.sql CATALOGUE");
     fs::path target = argv[2];
-    if (fs::exists(target))
+    if (fs::exists(target)) {
+        // One made before catalogues became owner-only is narrowed.
+        fs::permissions(target, fs::perms::group_all | fs::perms::others_all,
+                        fs::perm_options::remove);
         return 0;
+    }
     std::ifstream in(argv[1]);
     if (!in)
         return fail(std::string("cannot read ") + argv[1]);

@@ -36,8 +36,13 @@ std::string Installation::log() const {
 }
 
 std::vector<std::string> Installation::logLines() const {
+    return logLines(logFile());
+}
+
+std::vector<std::string> Installation::logLines(const fs::path& file) const {
     std::vector<std::string> lines;
-    std::string text = log();
+    std::error_code error;
+    std::string text = fs::exists(file, error) ? readFile(file) : std::string();
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find("\r\n", start);
         if (end == std::string::npos)

@@ -33,6 +33,7 @@ public:
 
     std::string log() const;
     std::vector<std::string> logLines() const; // split at CR LF
+    std::vector<std::string> logLines(const std::filesystem::path& logFile) const;
     // Rows of a select on the catalogue, as "a|b" lines (the program must have ended).
     std::string rows(const std::string& select) const;
 

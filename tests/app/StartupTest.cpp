@@ -139,10 +139,13 @@ TEST(Startup, CatalogueThatCannotBeOpenedEndsTheProgram) {
     struct Case {
         const char* why;
         void (*prepare)(const Installation&);
+        bool portable; // else the program folder is the user's data folder
     } cases[] = {
-        {"missing", [](const Installation& i) { fs::remove(i.catalogue()); }},
+        // Without a catalogue beside it the program counts as installed; with
+        // no shipped catalogue either, the data folder has none to open.
+        {"missing", [](const Installation& i) { fs::remove(i.catalogue()); }, false},
         {"not a catalogue",
-         [](const Installation& i) { writeFile(i.catalogue(), "not a database"); }},
+         [](const Installation& i) { writeFile(i.catalogue(), "not a database"); }, true},
     };
     for (const auto& c : cases) {
         Installation installation;
@@ -151,7 +154,8 @@ TEST(Startup, CatalogueThatCannotBeOpenedEndsTheProgram) {
         EXPECT_TRUE(run.waitForError(kCatalogueFailure)) << c.why << ": " << run.standardError();
         run.terminate(); // closes the message box
         EXPECT_EQ(run.exitCode(), 1) << c.why;
-        auto lines = installation.logLines();
+        auto lines = installation.logLines(c.portable ? installation.logFile()
+                                                      : installation.dataFolder() / "LogFile.log");
         ASSERT_FALSE(lines.empty()) << c.why;
         EXPECT_TRUE(endsWith(lines.back(), " Application terminated")) << c.why;
         EXPECT_FALSE(fs::exists(installation.registryFile())) << c.why; // no window was made
