@@ -1,12 +1,23 @@
 #include "ui/OrvellaApplication.h"
 
 #include "shell/ErrorRecords.h"
+#include "shell/Version.h"
+
+#include <QIcon>
 
 #include <exception>
 
 namespace orvella {
 
-OrvellaApplication::OrvellaApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+// The names the desktop knows the program by, and its icon: the installed
+// theme icon when there is one, else the drawing built into the program.
+OrvellaApplication::OrvellaApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(kApplicationTitle);
+    setApplicationDisplayName(kApplicationTitle);
+    setApplicationVersion(kProductVersion);
+    setDesktopFileName(kDesktopFileName);
+    setWindowIcon(QIcon::fromTheme(kDesktopFileName, QIcon(":/orvella/icons/orvella.svg")));
+}
 
 OrvellaApplication* OrvellaApplication::instance() {
     return qobject_cast<OrvellaApplication*>(QCoreApplication::instance());
@@ -38,7 +49,9 @@ void OrvellaApplication::setLatestStatementSource(std::function<std::string()> s
     latestStatement_ = std::move(source);
 }
 
-void OrvellaApplication::clearLatestStatementSource() { latestStatement_ = nullptr; }
+void OrvellaApplication::clearLatestStatementSource() {
+    latestStatement_ = nullptr;
+}
 
 void OrvellaApplication::reportError(QObject* receiver, const std::string& errorClass,
                                      const std::string& message) {
