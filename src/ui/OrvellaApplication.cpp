@@ -12,8 +12,9 @@ namespace orvella {
 // The names the desktop knows the program by, and its icon: the installed
 // theme icon when there is one, else the drawing built into the program.
 OrvellaApplication::OrvellaApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The display name falls back to this; set on its own it would be
+    // appended to every window caption ("Orvella 1.5 - Orvella").
     setApplicationName(kApplicationTitle);
-    setApplicationDisplayName(kApplicationTitle);
     setApplicationVersion(kProductVersion);
     setDesktopFileName(kDesktopFileName);
     setWindowIcon(QIcon::fromTheme(kDesktopFileName, QIcon(":/orvella/icons/orvella.svg")));

@@ -96,7 +96,6 @@ int runStartedCopy(int argc, char** argv, SingleInstance& instance) {
     splash->show();
     splash->setProgress(20);
     QApplication::setApplicationName(kApplicationTitle);
-    QApplication::setApplicationDisplayName(kApplicationTitle);
     splash->setProgress(30);
     instance.listen();
 
