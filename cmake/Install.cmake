@@ -1,6 +1,7 @@
 # `cmake --install BUILD --prefix P` lays out an installed Orvella:
 #   P/bin/orvella, P/bin/orvella-tool
 #   P/libexec/orvella/orvella-render-helper   (looked for there by the program)
+#   P/libexec/orvella/orvella-tool-pictures.so (opened from there by orvella-tool)
 #   P/share/orvella/Orvella.dat               (the empty catalogue copied into each user's data folder)
 #   P/share/applications, P/share/icons/hicolor, P/share/metainfo
 include(GNUInstallDirs)
@@ -13,6 +14,10 @@ if(TARGET orvella)
 endif()
 install(TARGETS orvella-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS orvella-render-helper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/orvella)
+# The tool's picture verbs, opened by orvella-tool from there.
+if(TARGET orvella-tool-pictures)
+  install(TARGETS orvella-tool-pictures LIBRARY DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/orvella)
+endif()
 
 # The shipped catalogue is made afresh from the schema, never taken from the
 # build folder, whose catalogue a portable run may have filled.

@@ -1,44 +1,91 @@
 // orvella-tool: the core of Orvella from the command line, for scripts and
 // checks. Errors go to standard error with exit status 1.
+//
+// The verbs that make pictures live in a module beside the executable, opened
+// the first time a verb is not one of the executable's own: the others start
+// without Qt Gui, the RAW library or the renderers.
 #include "tool/ToolVerbs.h"
 
+#include <dlfcn.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
-#include <exception>
+#include <string>
 
 namespace orvella::tool {
 
 namespace {
-std::vector<ToolVerb>& verbTable() {
-    static std::vector<ToolVerb> verbs;
+
+std::string folderOfExecutable() {
+    char path[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return ".";
+    std::string text(path, static_cast<size_t>(length));
+    size_t slash = text.rfind('/');
+    return slash == std::string::npos ? "." : text.substr(0, slash);
+}
+
+// The picture module's verbs, opened once and kept for the life of the
+// process; null when it cannot be opened, with the reason in `failure`.
+const std::vector<ToolVerb>* pictureVerbs(std::string& failure) {
+    static const std::vector<ToolVerb>* verbs = nullptr;
+    static std::string openFailure;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        // Beside the executable in the build folder; in PREFIX/libexec/orvella
+        // for a tool installed in PREFIX/bin.
+        std::string file = folderOfExecutable() + "/" + kPictureModuleFile;
+        std::string installed = folderOfExecutable() + "/../libexec/orvella/" + kPictureModuleFile;
+        if (access(file.c_str(), F_OK) != 0 && access(installed.c_str(), F_OK) == 0)
+            file = installed;
+        void* module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (module == nullptr) {
+            openFailure = dlerror();
+        } else if (auto entry =
+                       reinterpret_cast<PictureVerbsEntry>(dlsym(module, kPictureModuleEntry))) {
+            verbs = entry();
+        } else {
+            openFailure = file + ": no entry " + kPictureModuleEntry;
+        }
+    }
+    failure = openFailure;
     return verbs;
 }
 
-// The verbs in name order, each with its arguments: on standard output for
-// --help, on standard error when the verb is missing.
+const ToolVerb* findVerb(const std::vector<ToolVerb>& verbs, const std::string& name) {
+    for (const ToolVerb& verb : verbs)
+        if (verb.name == name)
+            return &verb;
+    return nullptr;
+}
+
+// Every verb in name order with its arguments: on standard output for
+// --help, on standard error when the verb is missing or unknown.
 int printUsage(std::FILE* out, int status) {
-    std::vector<const ToolVerb*> verbs;
-    for (const ToolVerb& verb : registeredVerbs())
-        verbs.push_back(&verb);
-    std::sort(verbs.begin(), verbs.end(),
-              [](const ToolVerb* a, const ToolVerb* b) { return a->name < b->name; });
     std::fprintf(out, "usage: orvella-tool VERB ARGUMENTS...\n"
                       "The core of Orvella for scripts and checks; errors go to standard error\n"
                       "with exit status 1. Verbs:\n");
-    for (const ToolVerb* verb : verbs)
+    std::string failure;
+    std::vector<const ToolVerb*> listed;
+    for (const std::vector<ToolVerb>* verbs : {&registeredVerbs(), pictureVerbs(failure)})
+        if (verbs != nullptr)
+            for (const ToolVerb& verb : *verbs)
+                listed.push_back(&verb);
+    std::sort(listed.begin(), listed.end(),
+              [](const ToolVerb* a, const ToolVerb* b) { return a->name < b->name; });
+    for (const ToolVerb* verb : listed)
         std::fprintf(out, "  orvella-tool %s %s\n", verb->name.c_str(), verb->usage.c_str());
+    if (!failure.empty())
+        std::fprintf(out, "the picture verbs are unavailable: %s\n", failure.c_str());
     return status;
 }
+
 } // namespace
-
-ToolVerbRegistration::ToolVerbRegistration(ToolVerb verb) {
-    verbTable().push_back(std::move(verb));
-}
-
-const std::vector<ToolVerb>& registeredVerbs() {
-    return verbTable();
-}
 
 } // namespace orvella::tool
 
@@ -51,19 +98,12 @@ int main(int argc, char** argv) {
         return printUsage(stdout, 0);
     std::string name = argv[1];
     std::vector<std::string> arguments(argv + 2, argv + argc);
-    for (const ToolVerb& verb : registeredVerbs()) {
-        if (verb.name != name)
-            continue;
-        try {
-            return verb.run(arguments);
-        } catch (const UsageError&) {
-            std::fprintf(stderr, "usage: orvella-tool %s %s\n", verb.name.c_str(),
-                         verb.usage.c_str());
-        } catch (const std::exception& error) {
-            std::fprintf(stderr, "orvella-tool %s: %s\n", name.c_str(), error.what());
-        }
-        return 1;
-    }
+    if (const ToolVerb* verb = findVerb(registeredVerbs(), name))
+        return runToolVerb(*verb, arguments);
+    std::string failure;
+    if (const std::vector<ToolVerb>* verbs = pictureVerbs(failure))
+        if (const ToolVerb* verb = findVerb(*verbs, name))
+            return runToolVerb(*verb, arguments);
     std::fprintf(stderr, "orvella-tool: unknown verb %s\n", name.c_str());
     return printUsage(stderr, 1);
 }

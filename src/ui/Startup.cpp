@@ -1,7 +1,6 @@
 #include "ui/Startup.h"
 
 #include "catalogue/StockDB.h"
-#include "shell/AppState.h"
 #include "shell/CommandLine.h"
 #include "shell/Folders.h"
 #include "shell/Layout.h"
@@ -14,6 +13,7 @@
 #include "ui/OrvellaApplication.h"
 #include "ui/QtPrompts.h"
 #include "ui/SplashWindow.h"
+#include "ui/StartupState.h"
 #include "ui/TdmMain.h"
 #include "ui/TerminationSignals.h"
 #include "ui/TfrmMain.h"
@@ -80,6 +80,8 @@ void onTermination(TfrmMain* window) {
 struct Session {
     TFolders folders = foldersFromEnvironment();
     SettingsStore store{folders.ProgramFolder(), registryFileFromEnvironment()};
+    StartupState startup;
+    QtPrompts prompts;
     std::unique_ptr<TdmMain> dataModule;
     std::unique_ptr<TfrmMain> window;
 };
@@ -127,8 +129,8 @@ int runStartedCopy(int argc, char** argv, SingleInstance& instance) {
         applySqlSwitch(*session.dataModule, commandLine.sqlStatement);
     splash->setProgress(40);
 
-    session.window =
-        std::make_unique<TfrmMain>(*session.dataModule, session.folders, session.store);
+    session.window = std::make_unique<TfrmMain>(*session.dataModule, session.folders, session.store,
+                                                session.startup, session.prompts);
     logGuarded("Main form created");
     if (commandLine.active == CommandLine::Switch::Debug) {
         session.window->EnableDebugMode();
@@ -140,8 +142,8 @@ int runStartedCopy(int argc, char** argv, SingleInstance& instance) {
 
     QObject::connect(&instance, &SingleInstance::activationRequested, session.window.get(),
                      &TfrmMain::RestoreOrRaise);
-    AppStarted = true;
-    RestoreFolderPending = true;
+    session.startup.AppStarted = true;
+    session.startup.RestoreFolderPending = true;
     session.window->ShowAsLaidOut();
     int status = 0;
     if (TerminationSignals::requested())

@@ -1,13 +1,8 @@
 // The window as a desktop citizen: its name, icon and desktop file name,
 // the title of its message boxes, and files dragged out of its image list.
-#include "shell/AppState.h"
-#include "shell/Log.h"
-#include "support/TempFolder.h"
+#include "support/PageFixture.h"
 #include "ui/ImageListView.h"
-#include "ui/OrvellaApplication.h"
 #include "ui/QtPrompts.h"
-#include "ui/TdmMain.h"
-#include "ui/TfrmMain.h"
 
 #include <QMessageBox>
 #include <QMimeData>
@@ -57,62 +52,45 @@ void DesktopUiTest::messageBoxesCarryTheApplicationName() {
 }
 
 void DesktopUiTest::itemsDraggedOutOfTheListCarryTheirFiles() {
-    test::TempFolder root;
-    TLog log{root / "LogFile.log", [] { return std::string("now"); }};
-    installAppLog(&log);
-    fs::create_directories(root / "program");
-    fs::create_directories(root / "shoot");
-    fs::copy_file(ORVELLA_BIN_DIR "/Orvella.dat", root / "program" / "Orvella.dat");
+    test::PageFixture fixture;
+    fs::create_directories(fixture.root / "shoot");
     for (const char* name : {"a.jpg", "b c.jpg"}) {
         QImage picture(120, 80, QImage::Format_RGB32);
         picture.fill(Qt::darkGreen);
-        QVERIFY(picture.save(QString::fromStdString((root / "shoot" / name).string()), "JPEG"));
+        QVERIFY(
+            picture.save(QString::fromStdString((fixture.root / "shoot" / name).string()), "JPEG"));
     }
-    TFolders folders{root / "program", root / "share" / "Orvella", root / "cache" / "Orvella"};
-    SettingsStore store{root / "program", root / "config" / "registry.ini"};
-    {
-        TdmMain dataModule(OrvellaApplication::instance(), root / "program" / "Orvella.dat");
-        TfrmMain window(dataModule, folders, store);
-        AppStarted = true;
-        window.show();
-        auto* easy = window.findChild<ImageListView*>("Easy");
-        window.SelectFolder(QString::fromStdString((root / "shoot").string()));
-        QTRY_COMPARE(easy->Items()->groupCount() ? easy->Items()->groupCaption(0) : QString(),
-                     QString("Files (2)"));
+    TfrmMain& window = fixture.makeWindow();
+    fixture.startup.AppStarted = true;
+    window.show();
+    auto* easy = window.findChild<ImageListView*>("Easy");
+    window.SelectFolder(fixture.pathText("shoot"));
+    QTRY_COMPARE(easy->Items()->groupCount() ? easy->Items()->groupCaption(0) : QString(),
+                 QString("Files (2)"));
 
-        QVERIFY(easy->dragEnabled());
-        QCOMPARE(easy->model()->supportedDragActions(), Qt::DropActions(Qt::CopyAction));
-        QVERIFY(easy->model()->mimeTypes().contains("text/uri-list"));
-        easy->selectAll();
-        QModelIndexList dragged = easy->selectionModel()->selectedIndexes();
-        dragged.push_back(easy->model()->index(0, 0)); // the group caption carries no file
-        std::unique_ptr<QMimeData> data(easy->model()->mimeData(dragged));
-        QVERIFY(data);
-        QVERIFY(data->hasFormat("text/uri-list"));
-        QStringList files;
-        for (const QUrl& url : data->urls())
-            files << url.toString();
-        files.sort();
-        QCOMPARE(
-            files,
-            QStringList(
-                {QUrl::fromLocalFile(QString::fromStdString((root / "shoot" / "a.jpg").string()))
-                     .toString(),
-                 QUrl::fromLocalFile(QString::fromStdString((root / "shoot" / "b c.jpg").string()))
-                     .toString()}));
-        QVERIFY(QString::fromUtf8(data->data("text/uri-list")).contains("b%20c.jpg"));
-        AppStarted = false;
-        window.close();
-    }
-    installAppLog(nullptr);
+    QVERIFY(easy->dragEnabled());
+    QCOMPARE(easy->model()->supportedDragActions(), Qt::DropActions(Qt::CopyAction));
+    QVERIFY(easy->model()->mimeTypes().contains("text/uri-list"));
+    easy->selectAll();
+    QModelIndexList dragged = easy->selectionModel()->selectedIndexes();
+    dragged.push_back(easy->model()->index(0, 0)); // the group caption carries no file
+    std::unique_ptr<QMimeData> data(easy->model()->mimeData(dragged));
+    QVERIFY(data);
+    QVERIFY(data->hasFormat("text/uri-list"));
+    QStringList files;
+    for (const QUrl& url : data->urls())
+        files << url.toString();
+    files.sort();
+    auto url = [&](const char* name) {
+        return QUrl::fromLocalFile(fixture.pathText("shoot/" + std::string(name))).toString();
+    };
+    QCOMPARE(files, QStringList({url("a.jpg"), url("b c.jpg")}));
+    QVERIFY(QString::fromUtf8(data->data("text/uri-list")).contains("b%20c.jpg"));
+    window.close();
 }
 
 } // namespace orvella
 
-int main(int argc, char** argv) {
-    orvella::OrvellaApplication application(argc, argv);
-    orvella::DesktopUiTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+ORVELLA_UI_TEST_MAIN(orvella::DesktopUiTest)
 
 #include "DesktopUiTest.moc"
