@@ -13,6 +13,10 @@ if(TARGET orvella)
   install(TARGETS orvella RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 install(TARGETS orvella-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The earnings reader is started from beside the program and the tool.
+if(TARGET orvella-earnings)
+  install(TARGETS orvella-earnings RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 install(TARGETS orvella-render-helper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/orvella)
 # The tool's picture verbs, opened by orvella-tool from there.
 if(TARGET orvella-tool-pictures)
