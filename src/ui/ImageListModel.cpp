@@ -1,8 +1,11 @@
 #include "ui/ImageListModel.h"
 
 #include <QFileInfo>
+#include <QMimeData>
 #include <QPixmapCache>
+#include <QUrl>
 #include <algorithm>
+#include <filesystem>
 
 namespace orvella {
 
@@ -23,10 +26,14 @@ QString lowerExtension(const QString& caption) { return QFileInfo(caption).suffi
 bool greaterByKey(const ImageListItem& a, const ImageListItem& b, ImageListModel::SortKey key) {
     using Key = ImageListModel::SortKey;
     switch (key) {
-    case Key::Name: return QString::compare(a.caption, b.caption, Qt::CaseSensitive) > 0;
-    case Key::Date: return a.data.ModifyDate > b.data.ModifyDate;
-    case Key::Size: return a.data.FileSize > b.data.FileSize;
-    case Key::Type: return lowerExtension(a.caption) > lowerExtension(b.caption);
+    case Key::Name:
+        return QString::compare(a.caption, b.caption, Qt::CaseSensitive) > 0;
+    case Key::Date:
+        return a.data.ModifyDate > b.data.ModifyDate;
+    case Key::Size:
+        return a.data.FileSize > b.data.FileSize;
+    case Key::Type:
+        return lowerExtension(a.caption) > lowerExtension(b.caption);
     }
     return false;
 }
@@ -138,7 +145,9 @@ const ImageListItem* ImageListModel::itemAt(const QModelIndex& index) const {
     if (!index.isValid() || index.row() >= static_cast<int>(rows_.size()))
         return nullptr;
     const Row& row = rows_[static_cast<size_t>(index.row())];
-    return row.item < 0 ? nullptr : &groups_[static_cast<size_t>(row.group)].items[static_cast<size_t>(row.item)];
+    return row.item < 0
+               ? nullptr
+               : &groups_[static_cast<size_t>(row.group)].items[static_cast<size_t>(row.item)];
 }
 
 int ImageListModel::rowCount(const QModelIndex& parent) const {
@@ -147,7 +156,8 @@ int ImageListModel::rowCount(const QModelIndex& parent) const {
 
 Qt::CheckState ImageListModel::groupCheckState(int group) const {
     const auto& items = groups_.at(group).items;
-    auto checked = std::count_if(items.begin(), items.end(), [](const ImageListItem& i) { return i.checked; });
+    auto checked =
+        std::count_if(items.begin(), items.end(), [](const ImageListItem& i) { return i.checked; });
     if (items.empty() || checked == 0)
         return Qt::Unchecked;
     return checked == static_cast<long>(items.size()) ? Qt::Checked : Qt::PartiallyChecked;
@@ -169,8 +179,10 @@ QVariant ImageListModel::data(const QModelIndex& index, int role) const {
     }
     const ImageListItem& item = *itemAt(index);
     switch (role) {
-    case Qt::DisplayRole: return item.caption;
-    case Qt::ToolTipRole: return QString::fromStdString(item.data.FullName);
+    case Qt::DisplayRole:
+        return item.caption;
+    case Qt::ToolTipRole:
+        return QString::fromStdString(item.data.FullName);
     case Qt::DecorationRole:
         if (item.imageIndex >= 0 && item.imageIndex < pictureCount())
             return pictures_[static_cast<size_t>(item.imageIndex)];
@@ -181,7 +193,8 @@ QVariant ImageListModel::data(const QModelIndex& index, int role) const {
         if (checkBoxes_)
             return item.checked ? Qt::Checked : Qt::Unchecked;
         return {};
-    default: return {};
+    default:
+        return {};
     }
 }
 
@@ -191,12 +204,14 @@ bool ImageListModel::setData(const QModelIndex& index, const QVariant& value, in
     const Row row = rows_[static_cast<size_t>(index.row())];
     bool checked = value.toInt() != Qt::Unchecked;
     if (row.item >= 0) {
-        groups_[static_cast<size_t>(row.group)].items[static_cast<size_t>(row.item)].checked = checked;
+        groups_[static_cast<size_t>(row.group)].items[static_cast<size_t>(row.item)].checked =
+            checked;
     } else {
         for (ImageListItem& item : groups_[static_cast<size_t>(row.group)].items)
             item.checked = checked;
     }
-    emit dataChanged(this->index(0), this->index(static_cast<int>(rows_.size()) - 1), {Qt::CheckStateRole});
+    emit dataChanged(this->index(0), this->index(static_cast<int>(rows_.size()) - 1),
+                     {Qt::CheckStateRole});
     return true;
 }
 
@@ -209,6 +224,35 @@ Qt::ItemFlags ImageListModel::flags(const QModelIndex& index) const {
     if (itemAt(index))
         flags |= Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
     return flags;
+}
+
+QStringList ImageListModel::mimeTypes() const {
+    return {"text/uri-list"};
+}
+
+QMimeData* ImageListModel::mimeData(const QModelIndexList& indexes) const {
+    QList<QUrl> files;
+    for (const QModelIndex& index : indexes) {
+        const ImageListItem* shown = itemAt(index);
+        if (!shown)
+            continue; // a group caption
+        std::filesystem::path file =
+            shown->data.FullName.empty()
+                ? std::filesystem::path(shown->data.FilePath) / shown->data.FileName
+                : std::filesystem::path(shown->data.FullName);
+        QUrl url = QUrl::fromLocalFile(QString::fromStdString(file.string()));
+        if (!files.contains(url))
+            files.push_back(url);
+    }
+    if (files.isEmpty())
+        return nullptr;
+    auto* data = new QMimeData;
+    data->setUrls(files);
+    return data;
+}
+
+Qt::DropActions ImageListModel::supportedDragActions() const {
+    return Qt::CopyAction;
 }
 
 } // namespace orvella

@@ -36,7 +36,9 @@ public:
     int groupCount() const { return static_cast<int>(groups_.size()); }
     QString groupCaption(int group) const { return groups_.at(group).caption; }
     int itemCount(int group) const { return static_cast<int>(groups_.at(group).items.size()); }
-    const ImageListItem& item(int group, int index) const { return groups_.at(group).items.at(index); }
+    const ImageListItem& item(int group, int index) const {
+        return groups_.at(group).items.at(index);
+    }
     // Appends an item to a group; returns its row.
     int addItem(int group, ImageListItem item);
     // Appends items to a group at once; returns the row of the first.
@@ -60,6 +62,13 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Dragged items carry their files as "text/uri-list", which file
+    // managers and browsers' upload forms take; outside Orvella they are
+    // offered as a copy.
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
 
 private:
     struct Group {

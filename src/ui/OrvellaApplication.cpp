@@ -3,6 +3,9 @@
 #include "stats/web/QtWebBrowser.h"
 
 #include "shell/ErrorRecords.h"
+#include "shell/Version.h"
+
+#include <QIcon>
 
 #include <exception>
 
@@ -20,8 +23,17 @@ int& preparedArgumentCount(int& argc) {
 
 } // namespace
 
+// The names the desktop knows the program by, and its icon: the installed
+// theme icon when there is one, else the drawing built into the program.
 OrvellaApplication::OrvellaApplication(int& argc, char** argv)
-    : QApplication(preparedArgumentCount(argc), argv) {}
+    : QApplication(preparedArgumentCount(argc), argv) {
+    // The display name falls back to this; set on its own it would be
+    // appended to every window caption ("Orvella 1.5 - Orvella").
+    setApplicationName(kApplicationTitle);
+    setApplicationVersion(kProductVersion);
+    setDesktopFileName(kDesktopFileName);
+    setWindowIcon(QIcon::fromTheme(kDesktopFileName, QIcon(":/orvella/icons/orvella.svg")));
+}
 
 OrvellaApplication* OrvellaApplication::instance() {
     return qobject_cast<OrvellaApplication*>(QCoreApplication::instance());

@@ -143,7 +143,7 @@ void MainWindowTest::selectionFillsTheStatusBar() {
     };
     easy->setCurrentIndex(model.index(1));
     QCOMPARE(panel(0), QString("a.jpg"));
-    QCOMPARE(panel(1), QString("1`51 Kb"));
+    QCOMPARE(panel(1), QString("1.50 Kb"));
     QCOMPARE(panel(3), QString("1 files selected"));
     QCOMPARE(panel(4), QString("/pictures/a.jpg"));
     easy->selectAll();

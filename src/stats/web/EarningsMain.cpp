@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     }
     try {
         return readEarnings(argc == 2 ? std::filesystem::path(argv[1])
-                                      : programFolderOfRunningExecutable());
+                                      : programFolderFromEnvironment());
     } catch (const std::exception& error) {
         std::fprintf(stderr, "orvella-tool earnings: %s\n", error.what());
         return 1;
