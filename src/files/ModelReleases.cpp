@@ -1,6 +1,7 @@
 #include "files/ModelReleases.h"
 
 #include "files/FileIdentity.h"
+#include "files/FileOperations.h"
 #include "shell/Prompts.h"
 #include "shell/TextUtil.h"
 
@@ -70,13 +71,18 @@ TMR ModelReleaseBook::ReleaseOfModel(const std::string& modelName) {
     return found.front();
 }
 
+// A file keeps the key of the catalogue row at its place, as the folder view
+// shows it; a file the catalogue does not know is registered.
 std::vector<std::string> ModelReleaseBook::AttachToFiles(const TMR& release,
                                                          const std::vector<fs::path>& files) {
     std::vector<std::string> keys;
     for (const fs::path& file : files) {
         THashData data = ReadHashData(fs::absolute(file).lexically_normal());
-        data.MD5 = FileMD5(data.FullName);
-        catalogue_.AddImage(data); // a catalogued image keeps its row
+        data.MD5 = ImageDataForFile(catalogue_, data.FullName).MD5;
+        if (data.MD5.empty()) {
+            data.MD5 = FileMD5(data.FullName);
+            catalogue_.AddImage(data);
+        }
         catalogue_.AttachRelease(data.MD5, release);
         keys.push_back(data.MD5);
     }

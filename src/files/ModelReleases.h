@@ -35,8 +35,9 @@ public:
     // The one release of that model name; throws when there is none or more
     // than one.
     TMR ReleaseOfModel(const std::string& modelName);
-    // Attaches the release to the image of each file, registering a file the
-    // catalogue does not know yet. Gives the image keys.
+    // Attaches the release to the image of each file: the image of the
+    // catalogue row at the file's place, or else the file's own key, which is
+    // registered. Gives the image keys.
     std::vector<std::string> AttachToFiles(const TMR& release,
                                            const std::vector<std::filesystem::path>& files);
 

@@ -111,7 +111,8 @@ public:
         }
         bool stored = IsStoredInArchive(name);
         if (zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index),
-                                     stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, stored ? 0 : kDeflateLevel) != 0)
+                                     stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
+                                     stored ? 0 : kDeflateLevel) != 0)
             fail("cannot set the compression of " + name);
     }
     void close() {
