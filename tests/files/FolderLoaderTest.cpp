@@ -1,7 +1,7 @@
-#include "files/FolderLoader.h"
 #include "PictureFixtures.h"
 #include "catalogue/StockDB.h"
 #include "files/FileIdentity.h"
+#include "files/FolderLoader.h"
 #include "files/PreviewCache.h"
 #include "support/TempFolder.h"
 
@@ -60,8 +60,7 @@ struct LoaderFixture : ::testing::Test {
         db = std::make_unique<TStockDBObject>(*connection);
     }
 
-    fs::path picture(const std::string& relative, QRgb colour = qRgb(200, 30, 30),
-                     int width = 120) {
+    fs::path picture(const std::string& relative, QRgb colour = qRgb(200, 30, 30), int width = 120) {
         fs::path file = root / relative;
         fs::create_directories(file.parent_path());
         test::WriteBytes(file, test::EncodeJpeg({width, 80, colour}));
