@@ -2,6 +2,7 @@
 
 #include "catalogue/Query.h"
 #include "catalogue/SqlText.h"
+#include "catalogue/Transaction.h"
 #include "files/FileIdentity.h"
 #include "files/FileTransfer.h"
 #include "files/ZipArchive.h"
@@ -58,6 +59,7 @@ DropResult FileOperations::DropOnFolder(const std::vector<TImageData>& items,
     if (items.empty())
         return result;
     {
+        CatalogueBatch batch(catalogue_.Connection());
         ProgressScope progress(progress_, lastPosition(items.size()));
         for (size_t i = 0; i < items.size(); ++i) {
             if (!items[i].FullName.empty() && fileExists(items[i].FullName))

@@ -1,5 +1,6 @@
 #include "files/FullScan.h"
 
+#include "catalogue/Transaction.h"
 #include "files/FileIdentity.h"
 #include "files/FileKinds.h"
 #include "files/PreviewCache.h"
@@ -146,6 +147,7 @@ bool TFullScan::importFile(const fs::path& file, int position) {
         observer_.fileStarted(data.FileName);
         observer_.processEvents();
         data.MD5 = FileMD5(file);
+        CatalogueBatch batch(catalogue_.Connection()); // one write of the log per file
         catalogue_.AddImage(data);
         fs::path preview = PreviewCacheFile(settings_.previewCacheFolder, data.MD5);
         std::error_code error;
