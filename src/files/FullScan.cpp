@@ -13,7 +13,9 @@
 #include "shell/TextUtil.h"
 
 #include <fstream>
+#include <future>
 #include <sys/stat.h>
+#include <thread>
 
 namespace orvella {
 
@@ -113,59 +115,33 @@ void TFullScan::Scan(const fs::path& folder, bool subfolders) {
     scanFolder(folder, subfolders);
 }
 
-void TFullScan::scanFolder(const fs::path& folder, bool subfolders) {
-    ++folders_;
-    observer_.folderEntered(folder, CountFolder(folder));
-    observer_.processEvents();
-    int position = 0;
-    std::error_code error;
-    for (fs::directory_iterator entry(folder, error), end; !error && entry != end && !cancelled_;
-         entry.increment(error)) {
-        const fs::path& path = entry->path();
-        if (subfolders && isPlainFolder(path)) {
-            scanFolder(path, subfolders);
-            observer_.folderEntered(folder, CountFolder(folder));
-            continue;
-        }
-        if (settings_.clearReadOnly)
-            clearReadOnly(path);
-        if (isDirectory(path) || !IsCatalogueFile(path.filename().string(), decoders_))
-            continue;
-        if (importFile(path, position + 1)) {
-            ++position;
-            observer_.processEvents();
-        }
-    }
-    ignoringErrors("TFullScan::scanFolder",
-                   [&] { AppendScanHistory(settings_.historyFile, folder); });
-}
+// What reading a file gives, worked out ahead of its turn on another
+// thread: everything but the catalogue writes, which stay in listing order.
+struct TFullScan::PreparedFile {
+    bool ok = false;
+    THashData data;
+    std::optional<QImage> thumbnail; // only when the preview cache lacks it
+    std::optional<std::string> keywords;
+    std::vector<std::pair<std::string, std::string>> exif, iptc;
+};
 
-// Any failure abandons this file only.
-bool TFullScan::importFile(const fs::path& file, int position) {
-    return ignoringErrors("TFullScan::importFile", [&] {
-        THashData data = ReadHashData(file);
-        observer_.fileStarted(data.FileName);
-        observer_.processEvents();
-        data.MD5 = FileMD5(file);
-        CatalogueBatch batch(catalogue_.Connection()); // one write of the log per file
-        catalogue_.AddImage(data);
-        fs::path preview = PreviewCacheFile(settings_.previewCacheFolder, data.MD5);
+TFullScan::PreparedFile TFullScan::prepareFile(const fs::path& file) const {
+    PreparedFile prepared;
+    ignoringErrors("TFullScan::prepareFile", [&] {
+        prepared.data = ReadHashData(file);
+        prepared.data.MD5 = FileMD5(file);
         std::error_code error;
-        if (!IsZipFile(data.FileName) && !fs::exists(preview, error)) {
-            if (auto picture = MakeThumbnail(file, kPreviewSize, {settings_.jpegPreview})) {
-                WriteBitmapFile(preview, *picture);
-                observer_.thumbnailMade(*picture);
-                observer_.processEvents();
-            }
-        }
-        if (IsJpegFile(data.FileName) || IsTiffFile(data.FileName))
-            importMetadata(data.MD5, file);
-        ++imported_;
-        observer_.fileImported(data, position);
+        if (!IsZipFile(prepared.data.FileName) &&
+            !fs::exists(PreviewCacheFile(settings_.previewCacheFolder, prepared.data.MD5), error))
+            prepared.thumbnail = MakeThumbnail(file, kPreviewSize, {settings_.jpegPreview});
+        if (IsJpegFile(prepared.data.FileName) || IsTiffFile(prepared.data.FileName))
+            readMetadata(file, prepared);
+        prepared.ok = true;
     });
+    return prepared;
 }
 
-void TFullScan::importMetadata(const std::string& key, const fs::path& file) {
+void TFullScan::readMetadata(const fs::path& file, PreparedFile& prepared) {
     TimgData data;
     data.ProcessFile(file);
     if (IsTiffFile(file.string())) {
@@ -178,18 +154,113 @@ void TFullScan::importMetadata(const std::string& key, const fs::path& file) {
     TIPTCdata* iptc = data.IptcObj();
     if (iptc)
         iptc->ParseIPTC();
-    int keywords = iptc ? iptc->FindTag("Keywords") : -1;
-    if (keywords >= 0)
-        catalogue_.AddKeywordTextToImage(key, iptc->GetEntry(keywords).value);
     if (const TImageInfo* exif = data.ExifObj())
         for (const TTagEntry& entry : exif->Entries())
-            catalogue_.StoreExifValue(key, entry.name, entry.value);
-    if (iptc)
-        for (int i = 0; i < iptc->Count(); ++i) {
-            TTagEntry entry = iptc->GetEntry(i);
-            if (!equalsIgnoringCase(entry.name, "keywords"))
-                catalogue_.StoreIptcValue(key, entry.name, entry.value);
+            prepared.exif.emplace_back(entry.name, entry.value);
+    for (int i = 0; iptc && i < iptc->Count(); ++i) {
+        TTagEntry entry = iptc->GetEntry(i);
+        if (!equalsIgnoringCase(entry.name, "keywords"))
+            prepared.iptc.emplace_back(entry.name, entry.value);
+        else if (!prepared.keywords)
+            prepared.keywords = entry.value;
+    }
+}
+
+// The files of one folder read a few places ahead of the one being recorded.
+class TFullScan::ReadAhead {
+public:
+    ReadAhead(const TFullScan& scan, std::vector<fs::path> files)
+        : scan_(scan), files_(std::move(files)) {
+        unsigned processors = std::max(2u, std::thread::hardware_concurrency());
+        window_ = processors * 2;
+    }
+    ~ReadAhead() {
+        for (auto& pending : pending_)
+            if (pending.valid())
+                pending.wait();
+    }
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    PreparedFile take(size_t index) {
+        while (pending_.size() < files_.size() && pending_.size() <= index + window_)
+            pending_.push_back(std::async(std::launch::async, [this, i = pending_.size()] {
+                return scan_.prepareFile(files_[i]);
+            }));
+        return pending_[index].get();
+    }
+
+private:
+    const TFullScan& scan_;
+    std::vector<fs::path> files_;
+    std::vector<std::future<PreparedFile>> pending_;
+    size_t window_;
+};
+
+void TFullScan::scanFolder(const fs::path& folder, bool subfolders) {
+    ++folders_;
+    observer_.folderEntered(folder, CountFolder(folder));
+    observer_.processEvents();
+    std::vector<fs::path> entries;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error))
+        entries.push_back(entry->path());
+    std::vector<fs::path> files;
+    for (const fs::path& path : entries)
+        if (!(subfolders && isPlainFolder(path)) && !isDirectory(path) &&
+            IsCatalogueFile(path.filename().string(), decoders_))
+            files.push_back(path);
+
+    ReadAhead readAhead(*this, files);
+    size_t next = 0;
+    int position = 0;
+    for (const fs::path& path : entries) {
+        if (cancelled_)
+            break;
+        if (subfolders && isPlainFolder(path)) {
+            scanFolder(path, subfolders);
+            observer_.folderEntered(folder, CountFolder(folder));
+            continue;
         }
+        if (settings_.clearReadOnly)
+            clearReadOnly(path);
+        if (next < files.size() && files[next] == path &&
+            recordFile(readAhead.take(next++), position + 1)) {
+            ++position;
+            observer_.processEvents();
+        }
+    }
+    ignoringErrors("TFullScan::scanFolder",
+                   [&] { AppendScanHistory(settings_.historyFile, folder); });
+}
+
+// Any failure abandons this file only.
+bool TFullScan::recordFile(const PreparedFile& file, int position) {
+    if (!file.ok)
+        return false;
+    return ignoringErrors("TFullScan::recordFile", [&] {
+        observer_.fileStarted(file.data.FileName);
+        observer_.processEvents();
+        {
+            CatalogueBatch batch(catalogue_.Connection()); // one write of the log per file
+            catalogue_.AddImage(file.data);
+            if (file.keywords)
+                catalogue_.AddKeywordTextToImage(file.data.MD5, *file.keywords);
+            for (const auto& [name, value] : file.exif)
+                catalogue_.StoreExifValue(file.data.MD5, name, value);
+            for (const auto& [name, value] : file.iptc)
+                catalogue_.StoreIptcValue(file.data.MD5, name, value);
+        }
+        if (file.thumbnail) {
+            WriteBitmapFile(PreviewCacheFile(settings_.previewCacheFolder, file.data.MD5),
+                            *file.thumbnail);
+            observer_.thumbnailMade(*file.thumbnail);
+            observer_.processEvents();
+        }
+        ++imported_;
+        observer_.fileImported(file.data, position);
+    });
 }
 
 namespace {

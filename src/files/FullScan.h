@@ -6,6 +6,7 @@
 #include <QImage>
 #include <atomic>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,9 @@ public:
 // Only real directories are entered: not symbolic links, not hidden, not
 // read-only, so a link loop cannot trap the scan. Cancel stops every level
 // after the file in hand; each folder entered is added to the scan history,
-// also when it was cut short.
+// also when it was cut short. Files are read (hashed, thumbnailed, their
+// metadata parsed) a few places ahead on worker threads, while the catalogue
+// and the preview cache are written on the calling thread in listing order.
 class TFullScan {
 public:
     TFullScan(TStockDBObject& catalogue, FullScanSettings settings, FullScanObserver& observer);
@@ -66,9 +69,13 @@ public:
     static int CountFolder(const std::filesystem::path& folder);
 
 private:
+    struct PreparedFile;
+    class ReadAhead;
+
     void scanFolder(const std::filesystem::path& folder, bool subfolders);
-    bool importFile(const std::filesystem::path& file, int position);
-    void importMetadata(const std::string& key, const std::filesystem::path& file);
+    PreparedFile prepareFile(const std::filesystem::path& file) const;
+    static void readMetadata(const std::filesystem::path& file, PreparedFile& prepared);
+    bool recordFile(const PreparedFile& file, int position);
 
     TStockDBObject& catalogue_;
     FullScanSettings settings_;
