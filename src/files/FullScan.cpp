@@ -23,6 +23,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr int kFilesPerBatch = 64;
+
 bool isHidden(const fs::path& entry) {
     return entry.filename().string().starts_with('.');
 }
@@ -213,24 +215,31 @@ void TFullScan::scanFolder(const fs::path& folder, bool subfolders) {
             files.push_back(path);
 
     ReadAhead readAhead(*this, files);
+    std::optional<CatalogueBatch> batch;
     size_t next = 0;
     int position = 0;
     for (const fs::path& path : entries) {
         if (cancelled_)
             break;
         if (subfolders && isPlainFolder(path)) {
+            batch.reset();
             scanFolder(path, subfolders);
             observer_.folderEntered(folder, CountFolder(folder));
             continue;
         }
         if (settings_.clearReadOnly)
             clearReadOnly(path);
-        if (next < files.size() && files[next] == path &&
-            recordFile(readAhead.take(next++), position + 1)) {
+        if (next >= files.size() || files[next] != path)
+            continue;
+        // The catalogue writes its log once for a run of files.
+        if (!batch || position % kFilesPerBatch == 0)
+            batch.emplace(catalogue_.Connection());
+        if (recordFile(readAhead.take(next++), position + 1)) {
             ++position;
             observer_.processEvents();
         }
     }
+    batch.reset();
     ignoringErrors("TFullScan::scanFolder",
                    [&] { AppendScanHistory(settings_.historyFile, folder); });
 }
@@ -242,16 +251,13 @@ bool TFullScan::recordFile(const PreparedFile& file, int position) {
     return ignoringErrors("TFullScan::recordFile", [&] {
         observer_.fileStarted(file.data.FileName);
         observer_.processEvents();
-        {
-            CatalogueBatch batch(catalogue_.Connection()); // one write of the log per file
-            catalogue_.AddImage(file.data);
-            if (file.keywords)
-                catalogue_.AddKeywordTextToImage(file.data.MD5, *file.keywords);
-            for (const auto& [name, value] : file.exif)
-                catalogue_.StoreExifValue(file.data.MD5, name, value);
-            for (const auto& [name, value] : file.iptc)
-                catalogue_.StoreIptcValue(file.data.MD5, name, value);
-        }
+        catalogue_.AddImage(file.data);
+        if (file.keywords)
+            catalogue_.AddKeywordTextToImage(file.data.MD5, *file.keywords);
+        for (const auto& [name, value] : file.exif)
+            catalogue_.StoreExifValue(file.data.MD5, name, value);
+        for (const auto& [name, value] : file.iptc)
+            catalogue_.StoreIptcValue(file.data.MD5, name, value);
         if (file.thumbnail) {
             WriteBitmapFile(PreviewCacheFile(settings_.previewCacheFolder, file.data.MD5),
                             *file.thumbnail);
