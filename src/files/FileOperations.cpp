@@ -13,6 +13,7 @@
 #include "shell/Prompts.h"
 #include "shell/SettingsStore.h"
 
+#include <map>
 #include <sys/stat.h>
 
 namespace orvella {
@@ -279,7 +280,9 @@ void FileOperations::SetActualImageLocation(const TImageData& item, const fs::pa
     catalogue_.SetImageFileName(key, chosenFile.filename().string());
 }
 
-TImageData ImageDataForFile(TStockDBObject& catalogue, const fs::path& file) {
+namespace {
+
+TImageData itemAt(const fs::path& file) {
     fs::path absolute = fs::absolute(file).lexically_normal();
     TImageData item;
     item.FileName = absolute.filename().string();
@@ -288,13 +291,38 @@ TImageData ImageDataForFile(TStockDBObject& catalogue, const fs::path& file) {
     std::error_code error;
     auto size = fs::file_size(absolute, error);
     item.FileSize = error ? 0 : static_cast<int64_t>(size);
-    TQuery row(catalogue.Connection());
-    row.SetSQL("select MD5 from IMAGES where FilePath = " + QuotedStr(item.FilePath) +
-               " and FileName = " + QuotedStr(item.FileName));
-    row.Open();
-    if (!row.Eof())
-        item.MD5 = row.FieldByName("MD5").AsString();
     return item;
+}
+
+} // namespace
+
+TImageData ImageDataForFile(TStockDBObject& catalogue, const fs::path& file) {
+    return ImageDataForFiles(catalogue, {file}).front();
+}
+
+// One look at the catalogue per folder, however many of its files are given.
+std::vector<TImageData> ImageDataForFiles(TStockDBObject& catalogue,
+                                          const std::vector<fs::path>& files) {
+    std::vector<TImageData> items;
+    std::map<std::string, std::map<std::string, std::string>> keysByFolder;
+    for (const fs::path& file : files) {
+        TImageData item = itemAt(file);
+        auto [folder, added] = keysByFolder.try_emplace(item.FilePath);
+        if (added) {
+            TQuery rows(catalogue.Connection());
+            rows.SetSQL("select MD5, FileName from IMAGES where FilePath = " +
+                        QuotedStr(item.FilePath));
+            rows.Open();
+            for (; !rows.Eof(); rows.Next())
+                folder->second.emplace(rows.FieldByName("FileName").AsString(),
+                                       rows.FieldByName("MD5").AsString());
+        }
+        auto key = folder->second.find(item.FileName);
+        if (key != folder->second.end())
+            item.MD5 = key->second;
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
 } // namespace orvella

@@ -93,5 +93,7 @@ private:
 // The item of a file at a path: its name, folder and size, and the key of
 // the catalogue row at that place (empty when there is none).
 TImageData ImageDataForFile(TStockDBObject& catalogue, const std::filesystem::path& file);
+std::vector<TImageData> ImageDataForFiles(TStockDBObject& catalogue,
+                                          const std::vector<std::filesystem::path>& files);
 
 } // namespace orvella

@@ -15,14 +15,14 @@ namespace {
 namespace fs = std::filesystem;
 
 std::vector<TImageData> itemsOf(TStockDBObject& catalogue, const std::vector<std::string>& files) {
-    std::vector<TImageData> items;
+    std::vector<fs::path> paths;
     for (const std::string& file : files) {
         std::error_code error;
         if (!fs::is_regular_file(file, error))
             throw std::runtime_error("no file " + file);
-        items.push_back(ImageDataForFile(catalogue, file));
+        paths.emplace_back(file);
     }
-    return items;
+    return ImageDataForFiles(catalogue, paths);
 }
 
 // Exit status 2 when files were left because their names were taken, 1 when
