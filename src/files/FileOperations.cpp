@@ -14,6 +14,7 @@
 #include "shell/SettingsStore.h"
 
 #include <map>
+#include <set>
 #include <sys/stat.h>
 
 namespace orvella {
@@ -61,6 +62,8 @@ DropResult FileOperations::DropOnFolder(const std::vector<TImageData>& items,
         return result;
     {
         CatalogueBatch batch(catalogue_.Connection());
+        if (options.moveFiles)
+            readRecordedPaths(items);
         ProgressScope progress(progress_, lastPosition(items.size()));
         for (size_t i = 0; i < items.size(); ++i) {
             if (!items[i].FullName.empty() && fileExists(items[i].FullName))
@@ -90,7 +93,8 @@ bool FileOperations::moveOrCopy(const TImageData& item, const fs::path& folder,
         }
         ++result.placed;
         if (options.moveFiles && !item.MD5.empty())
-            followMove(item.MD5, source, target);
+            ignoringErrors("FileOperations::followMove",
+                           [&] { followMove(item.MD5, source, target); });
         return true;
     } catch (const std::exception& error) {
         logAlways("Can't move file " + source.string() + " to " + target.string());
@@ -104,7 +108,9 @@ bool FileOperations::moveOrCopy(const TImageData& item, const fs::path& folder,
 // exists belongs to that file: the moved one was a copy of it.
 void FileOperations::followMove(const std::string& key, const fs::path& source,
                                 const fs::path& target) {
-    std::string recorded = catalogue_.GetImagePath(key);
+    auto known = recordedPaths_.find(key);
+    std::string recorded =
+        known != recordedPaths_.end() ? known->second : catalogue_.GetImagePath(key);
     if (recorded.empty())
         return;
     if (recorded != source.string() && fileExists(recorded))
@@ -112,6 +118,23 @@ void FileOperations::followMove(const std::string& key, const fs::path& source,
     catalogue_.SetImageFolder(key, folderText(target.parent_path()));
     if (recorded != source.string() || fs::path(recorded).filename() != target.filename())
         catalogue_.SetImageFileName(key, target.filename().string());
+}
+
+// The rows of the items' folders, read once for the whole drop.
+void FileOperations::readRecordedPaths(const std::vector<TImageData>& items) {
+    recordedPaths_.clear();
+    std::set<std::string> folders;
+    for (const TImageData& item : items)
+        if (folders.insert(item.FilePath).second) {
+            TQuery rows(catalogue_.Connection());
+            rows.SetSQL("select MD5, FileName from IMAGES where FilePath = " +
+                        QuotedStr(item.FilePath));
+            rows.Open();
+            for (; !rows.Eof(); rows.Next())
+                recordedPaths_.emplace(
+                    rows.FieldByName("MD5").AsString(),
+                    (fs::path(item.FilePath) / rows.FieldByName("FileName").AsString()).string());
+        }
 }
 
 int FileOperations::Paste(const std::vector<fs::path>& files, const fs::path& folder) {

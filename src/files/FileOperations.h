@@ -4,6 +4,7 @@
 #include "catalogue/StockDB.h"
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,7 @@ public:
 private:
     bool moveOrCopy(const TImageData& item, const std::filesystem::path& folder,
                     const FileOptions& options, DropResult& result);
+    void readRecordedPaths(const std::vector<TImageData>& items);
     void followMove(const std::string& key, const std::filesystem::path& source,
                     const std::filesystem::path& target);
     void forgetDeletedFile(const std::string& key, const std::filesystem::path& file, int64_t size);
@@ -88,6 +90,7 @@ private:
     TStockDBObject& catalogue_;
     Prompts& prompts_;
     Progress& progress_;
+    std::map<std::string, std::string> recordedPaths_; // image key -> file its row names
 };
 
 // The item of a file at a path: its name, folder and size, and the key of
