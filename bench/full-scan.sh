@@ -28,7 +28,7 @@ now() { date +%s.%N; }
 run_scan() {
   rm -rf "$program"
   mkdir -p "$program"
-  cp "$build/bin/orvella-tool" "$build/bin/Orvella.dat" "$program/"
+  cp "$build/bin/orvella-tool" "$build/bin/orvella-tool-pictures.so" "$build/bin/Orvella.dat" "$program/"
   printf '[Options]\nLocalFolder=1\n' > "$program/Orvella.ini"
   start=$(now)
   "$program/orvella-tool" scan "$tree" > "$work/scan.out"

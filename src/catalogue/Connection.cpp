@@ -2,16 +2,21 @@
 
 #include <sqlite3.h>
 
+#include "shell/Log.h"
+
+#include <regex>
 #include <set>
+#include <vector>
 
 namespace orvella {
 
 namespace {
 
 const char* const kRequiredTables[] = {
-    "IMAGES",        "IMAGE_STOCK", "IMAGE_STATE",   "STOCK",         "KEYWORDS",   "IMAGE_KEYWORD",
-    "CATEGORY",      "CATEGORY_KEYWORD", "IMAGE_CATEGORY", "MODEL_RELEASE", "IMAGE_RELEASE",
-    "EXIFTAG",       "EXIF",        "IPTCTAG",       "IPTC",          "RULE_KEY",
+    "IMAGES",         "IMAGE_STOCK",   "IMAGE_STATE",   "STOCK",
+    "KEYWORDS",       "IMAGE_KEYWORD", "CATEGORY",      "CATEGORY_KEYWORD",
+    "IMAGE_CATEGORY", "MODEL_RELEASE", "IMAGE_RELEASE", "EXIFTAG",
+    "EXIF",           "IPTCTAG",       "IPTC",          "RULE_KEY",
 };
 
 } // namespace
@@ -29,13 +34,16 @@ TCatalogueConnection::TCatalogueConnection(std::filesystem::path file) : file_(s
     try {
         takeExclusiveLock();
         checkTables();
+        compareImageLocationsExactly();
     } catch (...) {
         sqlite3_close(db_);
         throw;
     }
 }
 
-TCatalogueConnection::~TCatalogueConnection() { sqlite3_close_v2(db_); }
+TCatalogueConnection::~TCatalogueConnection() {
+    sqlite3_close_v2(db_);
+}
 
 std::string TCatalogueConnection::ConnectionString() const {
     return "SQLite catalogue " + std::filesystem::absolute(file_).string() +
@@ -73,6 +81,72 @@ void TCatalogueConnection::checkTables() {
         if (!present.count(table))
             throw ECatalogueOpenError(file_.string() + " is not a catalogue: table " + table +
                                       " is missing");
+}
+
+std::string TCatalogueConnection::singleText(const char* sql) {
+    sqlite3_stmt* statement = nullptr;
+    std::string text;
+    if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0))
+        text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    sqlite3_finalize(statement);
+    return text;
+}
+
+// Catalogues made before file names and folders compared exactly declare
+// IMAGES.FileName and IMAGES.FilePath COLLATE NOCASE; there, 'A.jpg' and
+// 'a.jpg' in one folder are one file to every statement. The engine cannot
+// change a column's collation in place, so the table is rebuilt with the
+// shipped declaration in one transaction, its rows copied, and its indexes
+// and triggers made again (an index takes the collation of its column).
+void TCatalogueConnection::compareImageLocationsExactly() {
+    static const std::regex caseless(R"((FileName|FilePath)\s+TEXT\s+COLLATE\s+NOCASE)",
+                                     std::regex::icase);
+    std::string table =
+        singleText("select sql from sqlite_master where type = 'table' and name = 'IMAGES'");
+    if (!std::regex_search(table, caseless))
+        return;
+    std::vector<std::string> dependents;
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db_,
+                       "select sql from sqlite_master where tbl_name = 'IMAGES' and type in "
+                       "('index', 'trigger') and sql is not null order by type",
+                       -1, &statement, nullptr);
+    while (statement && sqlite3_step(statement) == SQLITE_ROW)
+        dependents.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+
+    // The old table steps aside under another name; in the legacy mode of the
+    // rename, views and triggers of other tables that name IMAGES keep naming
+    // it, and so name the new table.
+    execute("PRAGMA legacy_alter_table = ON");
+    execute("BEGIN IMMEDIATE");
+    try {
+        execute("ALTER TABLE IMAGES RENAME TO IMAGES_CASELESS");
+        execute("CREATE TABLE IMAGES (\n"
+                "    MD5          TEXT COLLATE NOCASE PRIMARY KEY NOT NULL,\n"
+                "    FileName     TEXT COLLATE BINARY,\n"
+                "    FilePath     TEXT COLLATE BINARY,\n"
+                "    ModifyDate   TEXT,\n"
+                "    CreationDate TEXT,\n"
+                "    FileSize     INTEGER,\n"
+                "    ImgBits      INTEGER,\n"
+                "    ParentCopy   TEXT COLLATE NOCASE\n"
+                ")");
+        execute("INSERT INTO IMAGES (MD5, FileName, FilePath, ModifyDate, CreationDate, "
+                "FileSize, ImgBits, ParentCopy) SELECT MD5, FileName, FilePath, ModifyDate, "
+                "CreationDate, FileSize, ImgBits, ParentCopy FROM IMAGES_CASELESS");
+        execute("DROP TABLE IMAGES_CASELESS");
+        for (const std::string& sql : dependents)
+            execute(sql.c_str());
+        execute("COMMIT");
+    } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(db_, "PRAGMA legacy_alter_table = OFF", nullptr, nullptr, nullptr);
+        throw;
+    }
+    execute("PRAGMA legacy_alter_table = OFF");
+    logGuarded("Catalogue: file names and folders of IMAGES now compare exactly");
 }
 
 } // namespace orvella

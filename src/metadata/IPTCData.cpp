@@ -306,6 +306,13 @@ bool HasCompleteIPTC(const std::filesystem::path& file) {
 
 void WriteIPTCFieldToFile(const std::filesystem::path& file, std::string_view name,
                           std::string_view value) {
+    WriteIPTCFieldsToFile(file, {{std::string(name), std::string(value)}});
+}
+
+void WriteIPTCFieldsToFile(const std::filesystem::path& file, const IPTCFieldList& fields) {
+    for (const auto& field : fields)
+        if (rowByName(field.first) == nullptr)
+            throw std::invalid_argument("unknown IPTC dataset name " + field.first);
     TimgData data;
     if (data.ProcessFile(file) && data.IptcObj() != nullptr) {
         data.IptcObj()->ParseIPTC();
@@ -313,9 +320,17 @@ void WriteIPTCFieldToFile(const std::filesystem::path& file, std::string_view na
         data.ProcessFile(file);
         data.CreateEmptyIPTC();
     }
-    if (data.IptcObj()->SetTag(name, value) < 0)
-        throw std::invalid_argument("unknown IPTC dataset name " + std::string(name));
-    data.IptcObj()->WriteIPTCFile(file);
+    TIPTCdata& iptc = *data.IptcObj();
+    for (size_t i = 0; i < fields.size(); ++i) {
+        // Each field sees the entries as the previous one would have stored
+        // and read them back, so the result is that of one write per field.
+        if (i > 0) {
+            data.SetIPTCSegment(iptc.BuildIPTCBlock());
+            iptc.ParseIPTC();
+        }
+        iptc.SetTag(fields[i].first, fields[i].second);
+    }
+    iptc.WriteIPTCFile(file);
 }
 
 } // namespace orvella

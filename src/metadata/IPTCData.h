@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace orvella {
@@ -70,5 +71,11 @@ bool HasCompleteIPTC(const std::filesystem::path& file);
 // dataset and rewrites the file. Throws on an unknown name or a failed write.
 void WriteIPTCFieldToFile(const std::filesystem::path& file, std::string_view name,
                           std::string_view value);
+
+// Several datasets (name, value), set in order in one rewrite of the file;
+// the file ends as one WriteIPTCFieldToFile per field would leave it. Every
+// name is checked before the file is read; on any error nothing is written.
+using IPTCFieldList = std::vector<std::pair<std::string, std::string>>;
+void WriteIPTCFieldsToFile(const std::filesystem::path& file, const IPTCFieldList& fields);
 
 } // namespace orvella

@@ -29,7 +29,8 @@ struct OperationVerbsTest : ::testing::Test {
     void SetUp() override {
         for (const fs::path& folder : {program, photos, target})
             fs::create_directories(folder);
-        fs::copy_file(ORVELLA_BIN_DIR "/orvella-tool", program / "orvella-tool");
+        for (const char* part : {"orvella-tool", "orvella-tool-pictures.so"})
+            fs::copy_file(fs::path(ORVELLA_BIN_DIR) / part, program / part);
         fs::copy_file(ORVELLA_BIN_DIR "/Orvella.dat", program / "Orvella.dat");
         writeFile(program / "Orvella.ini", "[Options]\nOverwrite=0\nLocalFolder=1\n");
     }

@@ -156,6 +156,57 @@ TEST(WriteIPTCFile, LeavesTheFileUntouchedWhenItCannotBeWritten) {
     }
 }
 
+// Several fields in one rewrite end byte for byte as one write per field,
+// whatever the file held and however the fields interact (repeatable datasets
+// merging, an empty value keeping the old one, a field set twice).
+TEST(WriteIPTCFields, OneRewriteEndsAsOneWritePerField) {
+    const std::pair<const char*, std::string> layouts[] = {
+        {"no header", ""},
+        {"APP0 APP1", jpegSegment(APP0, jfifPayload()) + jpegSegment(APP1, exifPayload())},
+        {"APP1 APP2 APP13", jpegSegment(APP1, exifPayload()) + jpegSegment(APP2, "icc") +
+                                jpegSegment(APP13, photoshopPayload(iptcDataset(2, 5, "old") +
+                                                                    iptcDataset(2, 25, "first") +
+                                                                    iptcDataset(2, 25, "second")))},
+        {"APP13 COM", jpegSegment(APP13, iptcPayloadNamed("old")) + jpegSegment(COM, "note")},
+    };
+    const IPTCFieldList fieldLists[] = {
+        {{"ObjectName", "Harbour at dawn"}, {"Keywords", "harbour"}},
+        {{"Keywords", "sky, blue sky, Sky"}, {"Keywords", "sea, sky"}, {"SuppCategory", "x"}},
+        {{"ObjectName", "first"}, {"ObjectName", ""}, {"ImageCaption", "line\r\nnext"}},
+    };
+    for (const auto& [layout, segments] : layouts) {
+        for (const IPTCFieldList& fields : fieldLists) {
+            TempFolder folder;
+            std::string original = withSegments(plainJpeg(), segments);
+            writeFile(folder / "one.jpg", original);
+            writeFile(folder / "each.jpg", original);
+            WriteIPTCFieldsToFile(folder / "one.jpg", fields);
+            for (const auto& [name, value] : fields)
+                WriteIPTCFieldToFile(folder / "each.jpg", name, value);
+            EXPECT_EQ(readFile(folder / "one.jpg"), readFile(folder / "each.jpg"))
+                << layout << ", first field " << fields[0].first;
+        }
+    }
+}
+
+// Unlike a run of single writes, a failing field leaves the earlier ones
+// unwritten too: the file is rewritten completely or not at all.
+TEST(WriteIPTCFields, AnyFailingFieldLeavesTheFileAsItWas) {
+    const std::pair<const char*, IPTCFieldList> cases[] = {
+        {"unknown name", {{"ObjectName", "x"}, {"NoSuchName", "y"}}},
+        {"block too large", {{"ObjectName", "x"}, {"ImageCaption", std::string(70000, 'v')}}},
+    };
+    for (const auto& [what, fields] : cases) {
+        TempFolder folder;
+        std::string original =
+            withSegments(plainJpeg(), jpegSegment(APP13, iptcPayloadNamed("old")));
+        writeFile(folder / "a.jpg", original);
+        EXPECT_ANY_THROW(WriteIPTCFieldsToFile(folder / "a.jpg", fields)) << what;
+        EXPECT_EQ(readFile(folder / "a.jpg"), original) << what;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1) << what;
+    }
+}
+
 // Segment scan rules, on bytes in memory.
 struct ScanCase {
     const char* what;
