@@ -91,6 +91,9 @@ check_orvella() {
   for f in "$1"/*.jpg; do
     [ "$("$tool" iptc "$f")" = $'ObjectName=Harbour at dawn\nKeywords=first,harbour' ] || fail "orvella wrote $f wrong"
   done
+  # the XMP packet is kept in step in the same rewrite
+  [ "$(exiftool -s3 -sep , -XMP-dc:Title -XMP-dc:Subject "$1"/photo1.jpg | paste -sd'|')" = "Harbour at dawn|first,harbour" ] ||
+    fail "orvella wrote the XMP of $1/photo1.jpg wrong"
 }
 check_exiv2() {
   for f in "$1"/*.jpg; do

@@ -30,7 +30,7 @@ TEST(IptcVerbs, SetThenPrintEscapesControlBytes) {
     CommandResult printed = tool("iptc " + quotedPath(file));
     EXPECT_EQ(printed.status, 0);
     EXPECT_EQ(printed.output,
-              "ImageCaption=line one\\r\\nback\\\\slash\\x01end\nKeywords=sky,blue\n");
+              "ImageCaption=line one\\r\\nback\\\\slash\\x01end\nKeywords=sky,blue sky\n");
 }
 
 TEST(IptcVerbs, SetsEveryFileGivenAndReportsFailuresWithStatusOne) {
