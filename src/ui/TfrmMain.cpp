@@ -1,6 +1,7 @@
 #include "ui/TfrmMain.h"
 
 #include "files/FileCommands.h"
+#include "ui/FileCommandBindings.h"
 #include "shell/IgnoredError.h"
 #include "shell/Log.h"
 #include "shell/Prompts.h"
@@ -205,7 +206,12 @@ void TfrmMain::connectPanes() {
     FilesPage& files = left_->files();
     ImageListPage& list = centre_->imageList();
     connect(&files, &FilesPage::folderLeft, &list, &ImageListPage::stopLoading);
-    connect(&files, &FilesPage::folderChosen, &list, &ImageListPage::showFolder);
+    fileCommands_ = new FileCommandBindings(context_, files, this, [this] { refresh(); });
+    // A folder never scanned is offered to the full scan before it is listed.
+    connect(&files, &FilesPage::folderChosen, &list, [this, &list](const QString& folder) {
+        fileCommands_->OfferFullScan(folder);
+        list.showFolder(folder);
+    });
     connect(&selection_, &ImageSelection::selectionChanged, this, &TfrmMain::showSelectionCount);
     connect(&selection_, &ImageSelection::focusedImageChanged, this, &TfrmMain::showStatusOf);
 }

@@ -17,6 +17,8 @@ class QSplitter;
 
 namespace orvella {
 
+class FileCommandBindings;
+
 class TdmMain;
 class CommandTable;
 class LeftPane;
@@ -115,6 +117,7 @@ private:
     LeftPane* left_ = nullptr;
     CentrePane* centre_ = nullptr;
     RightPane* right_ = nullptr;
+    FileCommandBindings* fileCommands_ = nullptr;
     QMenu* mnuDebug_ = nullptr;
     QLabel* statusPanels_[5] = {};
 };
