@@ -124,17 +124,22 @@ void FileCommandBindings::setActualLocation() {
 // The target is asked for in a folder dialog opened at the tree's folder;
 // then the selection goes there as in a drop on that folder.
 void FileCommandBindings::moveSelected() {
-    std::vector<TImageData> files = selectedFiles();
-    if (files.empty())
+    if (selectedFiles().empty())
         return;
     std::optional<std::string> folder =
         context_.prompts.chooseFolder("Move", files_.selectedFolder().toStdString());
-    if (!folder || !IsFolder(*folder))
+    if (folder && IsFolder(*folder))
+        DropSelection(QString::fromStdString(*folder));
+}
+
+void FileCommandBindings::DropSelection(const QString& folder) {
+    std::vector<TImageData> files = selectedFiles();
+    if (files.empty())
         return;
     FileOptions options{context_.options.GetOption("MoveFiles").toBool(),
                         context_.options.GetOption("Overwrite").toBool()};
     FileOperations(context_.stockDB, context_.prompts, context_.progress)
-        .DropOnFolder(files, *folder, options);
+        .DropOnFolder(files, folder.toStdString(), options);
     refresh_();
 }
 

@@ -29,6 +29,8 @@ public:
     // With the option FullScan on, offers the wizard for a folder that is not
     // in the scan history, and waits until it is closed.
     void OfferFullScan(const QString& folder);
+    // The selected images dropped on a folder: moved or copied there.
+    void DropSelection(const QString& folder);
     // Opens the wizard for the folder unless one is open already.
     void RunFullScan(const QString& folder);
 

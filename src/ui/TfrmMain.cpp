@@ -1,7 +1,6 @@
 #include "ui/TfrmMain.h"
 
 #include "files/FileCommands.h"
-#include "ui/FileCommandBindings.h"
 #include "shell/IgnoredError.h"
 #include "shell/Log.h"
 #include "shell/Prompts.h"
@@ -10,6 +9,7 @@
 #include "ui/AboutBox.h"
 #include "ui/BugReport.h"
 #include "ui/CommandTable.h"
+#include "ui/FileCommandBindings.h"
 #include "ui/Help.h"
 #include "ui/ImageListModel.h"
 #include "ui/Links.h"
@@ -277,15 +277,31 @@ void TfrmMain::stopFolderViews() {
 }
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls())
+    if (event->mimeData()->hasUrls() || dragFromImageList(event))
         event->acceptProposedAction();
+}
+
+bool TfrmMain::dragFromImageList(const QDropEvent* event) const {
+    return centre_->imageList().covers(qobject_cast<const QWidget*>(event->source()));
+}
+
+bool TfrmMain::DropImages(const QPoint& position) {
+    std::optional<QString> folder =
+        left_->files().dropFolderAt(childAt(position), mapToGlobal(position));
+    if (!folder || !IsFolder(folder->toStdString()))
+        return false;
+    fileCommands_->DropSelection(*folder);
+    return true;
 }
 
 // Files dropped from the file manager are moved into the folder under the
 // drop: the main view's folder over the image list, the folder under the
 // cursor over the tree.
 void TfrmMain::dropEvent(QDropEvent* event) {
-    if (DropFiles(event->mimeData()->urls(), event->position().toPoint()))
+    QPoint position = event->position().toPoint();
+    bool taken = dragFromImageList(event) ? DropImages(position)
+                                          : DropFiles(event->mimeData()->urls(), position);
+    if (taken)
         event->acceptProposedAction();
 }
 

@@ -9,12 +9,14 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest>
 
 namespace orvella {
@@ -52,6 +54,7 @@ private slots:
     }
 
     void moveTakesTheSelectionToTheChosenFolderWithTheirRows();
+    void imagesDroppedOnATreeFolderMoveThereOnce();
     void copyAndPasteGoThroughTheClipboard();
     void cloneTwiceMakesOneClone();
     void releasePageAddsTicksAndDeletes();
@@ -73,6 +76,29 @@ void FileCommandsTest::moveTakesTheSelectionToTheChosenFolderWithTheirRows() {
     QCOMPARE(fixture->stockDB->GetImagePath(keyP1), (fixture->root / "target" / "p1.jpg").string());
     QTRY_COMPARE(easy->Items()->groupCount() ? easy->Items()->groupCaption(0) : QString(),
                  QString("Files (1)"));
+}
+
+// Three pictures dropped on a folder that holds one of their names: two
+// move with their rows, one stays, and the user is told once.
+void FileCommandsTest::imagesDroppedOnATreeFolderMoveThereOnce() {
+    test::writePictures(fixture->root / "target", 1, 300);
+    fixture->store.writeBoolean("Options", "MoveFiles", true);
+    openOn("shoot", 3);
+    std::string keyP2 = FileMD5(fixture->root / "shoot" / "p2.jpg");
+    auto* tree = window->findChild<QTreeView*>("Tree");
+    auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+    QModelIndex target = model->index(fixture->pathText("target"));
+    tree->scrollTo(target);
+    QTRY_VERIFY(tree->visualRect(target).isValid());
+    QPoint over = tree->viewport()->mapTo(window, tree->visualRect(target).center());
+
+    QVERIFY(window->DropImages(over));
+
+    QCOMPARE(fixture->prompts.messages, std::vector<std::string>{kFilesDidNotMove});
+    QVERIFY(fs::exists(fixture->root / "shoot" / "p0.jpg"));
+    QVERIFY(fs::exists(fixture->root / "target" / "p2.jpg"));
+    QCOMPARE(fixture->stockDB->GetImagePath(keyP2), (fixture->root / "target" / "p2.jpg").string());
+    QVERIFY(!window->DropImages(QPoint(window->width() - 5, window->height() - 5)));
 }
 
 void FileCommandsTest::copyAndPasteGoThroughTheClipboard() {
