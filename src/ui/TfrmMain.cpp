@@ -9,6 +9,7 @@
 #include "ui/AboutBox.h"
 #include "ui/BugReport.h"
 #include "ui/CommandTable.h"
+#include "ui/FileCommandBindings.h"
 #include "ui/Help.h"
 #include "ui/ImageListModel.h"
 #include "ui/Links.h"
@@ -212,7 +213,12 @@ void TfrmMain::connectPanes() {
     FilesPage& files = left_->files();
     ImageListPage& list = centre_->imageList();
     connect(&files, &FilesPage::folderLeft, &list, &ImageListPage::stopLoading);
-    connect(&files, &FilesPage::folderChosen, &list, &ImageListPage::showFolder);
+    fileCommands_ = new FileCommandBindings(context_, files, this, [this] { refresh(); });
+    // A folder never scanned is offered to the full scan before it is listed.
+    connect(&files, &FilesPage::folderChosen, &list, [this, &list](const QString& folder) {
+        fileCommands_->OfferFullScan(folder);
+        list.showFolder(folder);
+    });
     connectViews();
     connect(&selection_, &ImageSelection::selectionChanged, this, &TfrmMain::showSelectionCount);
     connect(&selection_, &ImageSelection::focusedImageChanged, this, &TfrmMain::showStatusOf);
@@ -326,15 +332,31 @@ void TfrmMain::stopFolderViews() {
 }
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls())
+    if (event->mimeData()->hasUrls() || dragFromImageList(event))
         event->acceptProposedAction();
+}
+
+bool TfrmMain::dragFromImageList(const QDropEvent* event) const {
+    return centre_->imageList().covers(qobject_cast<const QWidget*>(event->source()));
+}
+
+bool TfrmMain::DropImages(const QPoint& position) {
+    std::optional<QString> folder =
+        left_->files().dropFolderAt(childAt(position), mapToGlobal(position));
+    if (!folder || !IsFolder(folder->toStdString()))
+        return false;
+    fileCommands_->DropSelection(*folder);
+    return true;
 }
 
 // Files dropped from the file manager are moved into the folder under the
 // drop: the main view's folder over the image list, the folder under the
 // cursor over the tree.
 void TfrmMain::dropEvent(QDropEvent* event) {
-    if (DropFiles(event->mimeData()->urls(), event->position().toPoint()))
+    QPoint position = event->position().toPoint();
+    bool taken = dragFromImageList(event) ? DropImages(position)
+                                          : DropFiles(event->mimeData()->urls(), position);
+    if (taken)
         event->acceptProposedAction();
 }
 

@@ -17,6 +17,8 @@ class QSplitter;
 
 namespace orvella {
 
+class FileCommandBindings;
+
 class TdmMain;
 class CommandTable;
 class LeftPane;
@@ -64,6 +66,10 @@ public:
     // Files dropped from the file manager at a position of the window: moved
     // into the folder under it. False when nothing there takes files.
     bool DropFiles(const QList<QUrl>& files, const QPoint& position);
+    // The main image list's selection dropped at a position of the window:
+    // moved or copied (MoveFiles, Overwrite) into the folder of the tree
+    // under it, the catalogue rows following. False when no folder is there.
+    bool DropImages(const QPoint& position);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -91,6 +97,7 @@ private:
 
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool dragFromImageList(const QDropEvent* event) const;
     QString dropTargetFolder(const QPoint& position) const;
     void moveDroppedFiles(const QList<QUrl>& files, const QString& folder);
     void showAbout();
@@ -116,6 +123,7 @@ private:
     LeftPane* left_ = nullptr;
     CentrePane* centre_ = nullptr;
     RightPane* right_ = nullptr;
+    FileCommandBindings* fileCommands_ = nullptr;
     QMenu* mnuDebug_ = nullptr;
     QLabel* statusPanels_[5] = {};
 };

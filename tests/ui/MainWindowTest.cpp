@@ -106,7 +106,7 @@ void MainWindowTest::menusToolbarAndCommandTable() {
     QCOMPARE(remove->shortcuts(), QList<QKeySequence>({QKeySequence(Qt::SHIFT | Qt::Key_Delete),
                                                        QKeySequence(Qt::Key_F8)}));
     QCOMPARE(remove->toolTip(), QString("Delete File(s)"));
-    QVERIFY(!remove->isEnabled()); // its command is not carried yet
+    QVERIFY(remove->isEnabled()); // bound by the file commands
     QVERIFY(window.Commands().Action(cmd::About)->isEnabled());
     QMenu* states = window.findChild<QMenu*>("mnuGlobalStatus");
     QCOMPARE(states->actions().size(), 7);
