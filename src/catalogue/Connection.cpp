@@ -1,11 +1,13 @@
 #include "catalogue/Connection.h"
 
-#include <sqlite3.h>
-
+#include "shell/Folders.h"
 #include "shell/Log.h"
+
+#include <sqlite3.h>
 
 #include <QString>
 
+#include <cstdio>
 #include <regex>
 #include <set>
 #include <vector>
@@ -20,6 +22,23 @@ const char* const kRequiredTables[] = {
     "IMAGE_CATEGORY", "MODEL_RELEASE", "IMAGE_RELEASE", "EXIFTAG",
     "EXIF",           "IPTCTAG",       "IPTC",          "RULE_KEY",
 };
+
+std::string octal(mode_t bits) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(bits));
+    return text;
+}
+
+// The catalogue holds the stocks' FTP passwords: only its owner may read it.
+// SQLite gives the WAL files the catalogue's mode; left-over ones are
+// narrowed too.
+void narrowCatalogueMode(const std::filesystem::path& file) {
+    if (std::optional<mode_t> was = narrowToOwner(file))
+        logAlways("Catalogue " + std::filesystem::absolute(file).string() +
+                  " was readable by others (mode " + octal(*was) + "), now " + octal(*was & 07700));
+    narrowToOwner(file.string() + "-wal");
+    narrowToOwner(file.string() + "-shm");
+}
 
 // FOLD_CASE(text): the text with every letter folded to one case (SQLite's
 // own NOCASE folds ASCII letters only), so that keyword lookups find 'CAFÉ'
@@ -42,6 +61,7 @@ TCatalogueConnection::TCatalogueConnection(std::filesystem::path file) : file_(s
     std::error_code missing;
     if (!std::filesystem::is_regular_file(file_, missing))
         throw ECatalogueOpenError("the catalogue " + file_.string() + " does not exist");
+    narrowCatalogueMode(file_);
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
     if (sqlite3_open_v2(file_.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
         std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";

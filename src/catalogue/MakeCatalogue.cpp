@@ -32,8 +32,12 @@ int main(int argc, char** argv) {
     if (argc != 3)
         return fail("usage: orvella-make-catalogue SCHEMA.sql CATALOGUE");
     fs::path target = argv[2];
-    if (fs::exists(target))
+    if (fs::exists(target)) {
+        // One made before catalogues became owner-only is narrowed.
+        fs::permissions(target, fs::perms::group_all | fs::perms::others_all,
+                        fs::perm_options::remove);
         return 0;
+    }
     std::ifstream in(argv[1]);
     if (!in)
         return fail(std::string("cannot read ") + argv[1]);
@@ -48,6 +52,9 @@ int main(int argc, char** argv) {
         fs::remove(temporary);
         return fail("schema failed: " + error);
     }
+    // The catalogue will hold FTP passwords: the owner's alone. An
+    // installation gives its shipped copy wider read rights itself.
+    fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write);
     fs::rename(temporary, target);
     return 0;
 }

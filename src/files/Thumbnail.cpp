@@ -167,6 +167,41 @@ QImage renderedPostScript(PostScriptRenderer& renderer, const std::filesystem::p
     return *preview;
 }
 
+// An SVG drawing rendered straight at a size that fits the thumbnail, so
+// neither a tiny nor a huge declared size costs quality or memory.
+std::optional<QImage> svgPicture(const std::filesystem::path& file, int size) {
+    if (!QImageReader::supportedImageFormats().contains("svg"))
+        return std::nullopt;
+    QImageReader reader(QString::fromStdString(file.string()), "svg");
+    reader.setDecideFormatFromContent(false);
+    QSize drawing = reader.size();
+    if (!drawing.isValid() || drawing.isEmpty())
+        drawing = QSize(size, size);
+    reader.setScaledSize(drawing.scaled(size, size, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    reader.setBackgroundColor(Qt::white);
+    QImage picture = reader.read();
+    if (picture.isNull())
+        return std::nullopt;
+    // Transparent parts of the drawing show white, as on the page.
+    QImage opaque(picture.size(), QImage::Format_RGB32);
+    opaque.fill(Qt::white);
+    QPainter painter(&opaque);
+    painter.drawImage(0, 0, picture);
+    return opaque;
+}
+
+// An Illustrator file is PDF (since version 9) or PostScript inside; the
+// interpreter reads both. Without it there is no picture.
+std::optional<QImage> illustratorPicture(const std::filesystem::path& file) {
+    std::shared_ptr<PostScriptRenderer> renderer = CurrentPostScriptRenderer();
+    if (!renderer)
+        return std::nullopt;
+    QImage page = renderer->RenderFirstPage(file);
+    if (page.width() == 0 || page.height() == 0)
+        return std::nullopt;
+    return page;
+}
+
 std::optional<QImage> sourcePicture(const std::filesystem::path& file, int size,
                                     const ThumbnailOptions& options) {
     if (IsJpegFile(file.string()))
@@ -175,6 +210,10 @@ std::optional<QImage> sourcePicture(const std::filesystem::path& file, int size,
         return rawPicture(file, size);
     if (std::optional<std::filesystem::path> companion = companionJpeg(file, options))
         return DecodeJpegForThumbnail(*companion, size);
+    if (IsSvgFile(file.string()))
+        return svgPicture(file, size);
+    if (IsIllustratorFile(file.string()))
+        return illustratorPicture(file);
     return DecodeByExtension(file, size);
 }
 

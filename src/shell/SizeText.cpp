@@ -1,11 +1,17 @@
 #include "shell/SizeText.h"
 
+#include <QLocale>
+
 namespace orvella {
 
 namespace {
 std::string scaled(uint64_t bytes, uint64_t unit, const char* name) {
-    std::string remainder = std::to_string(bytes % unit).substr(0, 2);
-    return std::to_string(bytes / unit) + "`" + remainder + " " + name;
+    uint64_t hundredths = bytes % unit * 100 / unit;
+    std::string fraction = std::to_string(hundredths);
+    if (fraction.size() < 2)
+        fraction.insert(0, "0");
+    QString separator = QLocale().decimalPoint();
+    return std::to_string(bytes / unit) + separator.toStdString() + fraction + " " + name;
 }
 } // namespace
 

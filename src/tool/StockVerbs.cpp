@@ -21,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path programFolder() {
-    return programFolderOfRunningExecutable();
+    return programFolderFromEnvironment();
 }
 
 // A password given as "-" is read from the first line of standard input, so

@@ -87,7 +87,7 @@ int uploadReady(const std::vector<std::string>& args) {
     if (args.size() > 1)
         throw UsageError("at most one program folder expected");
     std::filesystem::path folder =
-        args.empty() ? programFolderOfRunningExecutable() : std::filesystem::path(args[0]);
+        args.empty() ? programFolderFromEnvironment() : std::filesystem::path(args[0]);
     TCatalogueConnection connection(folder / TCatalogueConnection::kFileName);
     SettingsStore store(folder, registryFileFromEnvironment());
     TOptionsCache options(store);

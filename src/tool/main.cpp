@@ -9,8 +9,10 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace orvella::tool {
@@ -35,7 +37,12 @@ const std::vector<ToolVerb>* pictureVerbs(std::string& failure) {
     static bool tried = false;
     if (!tried) {
         tried = true;
+        // Beside the executable in the build folder; in PREFIX/libexec/orvella
+        // for a tool installed in PREFIX/bin.
         std::string file = folderOfExecutable() + "/" + kPictureModuleFile;
+        std::string installed = folderOfExecutable() + "/../libexec/orvella/" + kPictureModuleFile;
+        if (access(file.c_str(), F_OK) != 0 && access(installed.c_str(), F_OK) == 0)
+            file = installed;
         void* module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (module == nullptr) {
             openFailure = dlerror();
@@ -57,18 +64,25 @@ const ToolVerb* findVerb(const std::vector<ToolVerb>& verbs, const std::string& 
     return nullptr;
 }
 
-int printUsage() {
-    std::fprintf(stderr, "usage: orvella-tool VERB ARGUMENTS...\n");
+// Every verb in name order with its arguments: on standard output for
+// --help, on standard error when the verb is missing or unknown.
+int printUsage(std::FILE* out, int status) {
+    std::fprintf(out, "usage: orvella-tool VERB ARGUMENTS...\n"
+                      "The core of Orvella for scripts and checks; errors go to standard error\n"
+                      "with exit status 1. Verbs:\n");
     std::string failure;
-    for (const std::vector<ToolVerb>* verbs : {&registeredVerbs(), pictureVerbs(failure)}) {
-        if (verbs == nullptr)
-            continue;
-        for (const ToolVerb& verb : *verbs)
-            std::fprintf(stderr, "  orvella-tool %s %s\n", verb.name.c_str(), verb.usage.c_str());
-    }
+    std::vector<const ToolVerb*> listed;
+    for (const std::vector<ToolVerb>* verbs : {&registeredVerbs(), pictureVerbs(failure)})
+        if (verbs != nullptr)
+            for (const ToolVerb& verb : *verbs)
+                listed.push_back(&verb);
+    std::sort(listed.begin(), listed.end(),
+              [](const ToolVerb* a, const ToolVerb* b) { return a->name < b->name; });
+    for (const ToolVerb* verb : listed)
+        std::fprintf(out, "  orvella-tool %s %s\n", verb->name.c_str(), verb->usage.c_str());
     if (!failure.empty())
-        std::fprintf(stderr, "the picture verbs are unavailable: %s\n", failure.c_str());
-    return 1;
+        std::fprintf(out, "the picture verbs are unavailable: %s\n", failure.c_str());
+    return status;
 }
 
 } // namespace
@@ -78,7 +92,10 @@ int printUsage() {
 int main(int argc, char** argv) {
     using namespace orvella::tool;
     if (argc < 2)
-        return printUsage();
+        return printUsage(stderr, 1);
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+        std::strcmp(argv[1], "help") == 0)
+        return printUsage(stdout, 0);
     std::string name = argv[1];
     std::vector<std::string> arguments(argv + 2, argv + argc);
     if (const ToolVerb* verb = findVerb(registeredVerbs(), name))
@@ -88,5 +105,5 @@ int main(int argc, char** argv) {
         if (const ToolVerb* verb = findVerb(*verbs, name))
             return runToolVerb(*verb, arguments);
     std::fprintf(stderr, "orvella-tool: unknown verb %s\n", name.c_str());
-    return printUsage();
+    return printUsage(stderr, 1);
 }

@@ -1,11 +1,24 @@
 #include "ui/ImageListModel.h"
 
 #include <QFileInfo>
+#include <QMimeData>
+#include <QPixmapCache>
+#include <QUrl>
 #include <algorithm>
+#include <filesystem>
 
 namespace orvella {
 
 namespace {
+
+// A preview cache picture, read on first sight and kept in the pixmap cache,
+// so a view of many images opens without reading every picture first.
+QPixmap cachedPicture(const QString& file) {
+    QPixmap picture;
+    if (!QPixmapCache::find(file, &picture) && picture.load(file, "BMP"))
+        QPixmapCache::insert(file, picture);
+    return picture;
+}
 
 QString lowerExtension(const QString& caption) { return QFileInfo(caption).suffix().toLower(); }
 
@@ -13,10 +26,14 @@ QString lowerExtension(const QString& caption) { return QFileInfo(caption).suffi
 bool greaterByKey(const ImageListItem& a, const ImageListItem& b, ImageListModel::SortKey key) {
     using Key = ImageListModel::SortKey;
     switch (key) {
-    case Key::Name: return QString::compare(a.caption, b.caption, Qt::CaseSensitive) > 0;
-    case Key::Date: return a.data.ModifyDate > b.data.ModifyDate;
-    case Key::Size: return a.data.FileSize > b.data.FileSize;
-    case Key::Type: return lowerExtension(a.caption) > lowerExtension(b.caption);
+    case Key::Name:
+        return QString::compare(a.caption, b.caption, Qt::CaseSensitive) > 0;
+    case Key::Date:
+        return a.data.ModifyDate > b.data.ModifyDate;
+    case Key::Size:
+        return a.data.FileSize > b.data.FileSize;
+    case Key::Type:
+        return lowerExtension(a.caption) > lowerExtension(b.caption);
     }
     return false;
 }
@@ -66,6 +83,31 @@ int ImageListModel::addItem(int group, ImageListItem item) {
     return row;
 }
 
+int ImageListModel::addItems(int group, std::vector<ImageListItem> items) {
+    int first = groupRow(group) + 1 + itemCount(group);
+    if (items.empty())
+        return first;
+    int count = static_cast<int>(items.size());
+    beginInsertRows(QModelIndex(), first, first + count - 1);
+    std::vector<ImageListItem>& list = groups_.at(group).items;
+    int start = static_cast<int>(list.size());
+    list.insert(list.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+    std::vector<Row> added;
+    added.reserve(items.size());
+    for (int i = 0; i < count; ++i)
+        added.push_back({group, start + i});
+    rows_.insert(rows_.begin() + first, added.begin(), added.end());
+    endInsertRows();
+    return first;
+}
+
+int ImageListModel::groupRow(int group) const {
+    int row = 0;
+    for (int g = 0; g < group; ++g)
+        row += 1 + itemCount(g);
+    return row;
+}
+
 int ImageListModel::addPicture(const QPixmap& picture) {
     pictures_.push_back(picture);
     return static_cast<int>(pictures_.size()) - 1;
@@ -103,7 +145,9 @@ const ImageListItem* ImageListModel::itemAt(const QModelIndex& index) const {
     if (!index.isValid() || index.row() >= static_cast<int>(rows_.size()))
         return nullptr;
     const Row& row = rows_[static_cast<size_t>(index.row())];
-    return row.item < 0 ? nullptr : &groups_[static_cast<size_t>(row.group)].items[static_cast<size_t>(row.item)];
+    return row.item < 0
+               ? nullptr
+               : &groups_[static_cast<size_t>(row.group)].items[static_cast<size_t>(row.item)];
 }
 
 int ImageListModel::rowCount(const QModelIndex& parent) const {
@@ -112,7 +156,8 @@ int ImageListModel::rowCount(const QModelIndex& parent) const {
 
 Qt::CheckState ImageListModel::groupCheckState(int group) const {
     const auto& items = groups_.at(group).items;
-    auto checked = std::count_if(items.begin(), items.end(), [](const ImageListItem& i) { return i.checked; });
+    auto checked =
+        std::count_if(items.begin(), items.end(), [](const ImageListItem& i) { return i.checked; });
     if (items.empty() || checked == 0)
         return Qt::Unchecked;
     return checked == static_cast<long>(items.size()) ? Qt::Checked : Qt::PartiallyChecked;
@@ -134,17 +179,22 @@ QVariant ImageListModel::data(const QModelIndex& index, int role) const {
     }
     const ImageListItem& item = *itemAt(index);
     switch (role) {
-    case Qt::DisplayRole: return item.caption;
-    case Qt::ToolTipRole: return QString::fromStdString(item.data.FullName);
+    case Qt::DisplayRole:
+        return item.caption;
+    case Qt::ToolTipRole:
+        return QString::fromStdString(item.data.FullName);
     case Qt::DecorationRole:
         if (item.imageIndex >= 0 && item.imageIndex < pictureCount())
             return pictures_[static_cast<size_t>(item.imageIndex)];
+        if (!item.pictureFile.isEmpty())
+            return cachedPicture(item.pictureFile);
         return {};
     case Qt::CheckStateRole:
         if (checkBoxes_)
             return item.checked ? Qt::Checked : Qt::Unchecked;
         return {};
-    default: return {};
+    default:
+        return {};
     }
 }
 
@@ -154,12 +204,14 @@ bool ImageListModel::setData(const QModelIndex& index, const QVariant& value, in
     const Row row = rows_[static_cast<size_t>(index.row())];
     bool checked = value.toInt() != Qt::Unchecked;
     if (row.item >= 0) {
-        groups_[static_cast<size_t>(row.group)].items[static_cast<size_t>(row.item)].checked = checked;
+        groups_[static_cast<size_t>(row.group)].items[static_cast<size_t>(row.item)].checked =
+            checked;
     } else {
         for (ImageListItem& item : groups_[static_cast<size_t>(row.group)].items)
             item.checked = checked;
     }
-    emit dataChanged(this->index(0), this->index(static_cast<int>(rows_.size()) - 1), {Qt::CheckStateRole});
+    emit dataChanged(this->index(0), this->index(static_cast<int>(rows_.size()) - 1),
+                     {Qt::CheckStateRole});
     return true;
 }
 
@@ -172,6 +224,35 @@ Qt::ItemFlags ImageListModel::flags(const QModelIndex& index) const {
     if (itemAt(index))
         flags |= Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
     return flags;
+}
+
+QStringList ImageListModel::mimeTypes() const {
+    return {"text/uri-list"};
+}
+
+QMimeData* ImageListModel::mimeData(const QModelIndexList& indexes) const {
+    QList<QUrl> files;
+    for (const QModelIndex& index : indexes) {
+        const ImageListItem* shown = itemAt(index);
+        if (!shown)
+            continue; // a group caption
+        std::filesystem::path file =
+            shown->data.FullName.empty()
+                ? std::filesystem::path(shown->data.FilePath) / shown->data.FileName
+                : std::filesystem::path(shown->data.FullName);
+        QUrl url = QUrl::fromLocalFile(QString::fromStdString(file.string()));
+        if (!files.contains(url))
+            files.push_back(url);
+    }
+    if (files.isEmpty())
+        return nullptr;
+    auto* data = new QMimeData;
+    data->setUrls(files);
+    return data;
+}
+
+Qt::DropActions ImageListModel::supportedDragActions() const {
+    return Qt::CopyAction;
 }
 
 } // namespace orvella

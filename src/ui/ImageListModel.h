@@ -13,6 +13,7 @@ namespace orvella {
 struct ImageListItem {
     QString caption;
     int imageIndex = -1; // picture in the list's image list
+    QString pictureFile; // else a preview cache file, read when first shown
     TImageData data;
     bool checked = true;
 };
@@ -35,9 +36,16 @@ public:
     int groupCount() const { return static_cast<int>(groups_.size()); }
     QString groupCaption(int group) const { return groups_.at(group).caption; }
     int itemCount(int group) const { return static_cast<int>(groups_.at(group).items.size()); }
-    const ImageListItem& item(int group, int index) const { return groups_.at(group).items.at(index); }
+    const ImageListItem& item(int group, int index) const {
+        return groups_.at(group).items.at(index);
+    }
     // Appends an item to a group; returns its row.
     int addItem(int group, ImageListItem item);
+    // Appends items to a group at once; returns the row of the first.
+    int addItems(int group, std::vector<ImageListItem> items);
+    // The row of a group's caption line and of one of its items.
+    int groupRow(int group) const;
+    int itemRow(int group, int item) const { return groupRow(group) + 1 + item; }
     // Appends a picture to the image list; returns its index. A picture is
     // added before the item that shows it.
     int addPicture(const QPixmap& picture);
@@ -54,6 +62,13 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Dragged items carry their files as "text/uri-list", which file
+    // managers and browsers' upload forms take; outside Orvella they are
+    // offered as a copy.
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
 
 private:
     struct Group {

@@ -117,6 +117,10 @@ ImageListView::ImageListView(const char* name, QWidget* parent)
     setResizeMode(QListView::Adjust);
     setMovement(QListView::Static);
     setUniformItemSizes(false);
+    // Long lists are laid out a batch at a time between events, so the
+    // window stays responsive while thousands of items arrive.
+    setLayoutMode(QListView::Batched);
+    setBatchSize(500);
     setSpacing(4);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionRectVisible(true);

@@ -1,5 +1,7 @@
 #include "ui/QtPrompts.h"
 
+#include "shell/Version.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -9,7 +11,9 @@ namespace orvella {
 
 namespace {
 
-QString q(const std::string& text) { return QString::fromStdString(text); }
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 std::optional<std::string> chosen(const QString& text) {
     if (text.isEmpty())
@@ -17,7 +21,10 @@ std::optional<std::string> chosen(const QString& text) {
     return text.toStdString();
 }
 
-QString title() { return QApplication::applicationDisplayName(); }
+// Every box carries the program's name as its title.
+QString title() {
+    return kApplicationTitle;
+}
 
 } // namespace
 
@@ -52,14 +59,15 @@ std::optional<std::string> QtPrompts::askPassword(const std::string& caption,
 
 std::optional<std::string> QtPrompts::chooseFileToOpen(const std::string& caption,
                                                        const std::string& filter) {
-    return chosen(QFileDialog::getOpenFileName(QApplication::activeWindow(), q(caption), QString(), q(filter)));
+    return chosen(QFileDialog::getOpenFileName(QApplication::activeWindow(), q(caption), QString(),
+                                               q(filter)));
 }
 
 std::vector<std::string> QtPrompts::chooseFilesToOpen(const std::string& caption,
                                                       const std::string& filter) {
     std::vector<std::string> files;
-    for (const QString& file :
-         QFileDialog::getOpenFileNames(QApplication::activeWindow(), q(caption), QString(), q(filter)))
+    for (const QString& file : QFileDialog::getOpenFileNames(QApplication::activeWindow(),
+                                                             q(caption), QString(), q(filter)))
         files.push_back(file.toStdString());
     return files;
 }

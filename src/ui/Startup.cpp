@@ -3,6 +3,7 @@
 #include "catalogue/StockDB.h"
 #include "shell/CommandLine.h"
 #include "shell/Folders.h"
+#include "shell/Layout.h"
 #include "shell/Log.h"
 #include "shell/SettingsStore.h"
 #include "shell/SingleInstance.h"
@@ -55,6 +56,16 @@ void applySqlSwitch(TdmMain& dataModule, const std::string& statement) {
     }
 }
 
+// The folder tree opens on the folder of the command line, or on a first
+// start on the pictures folder, by making it the saved folder of the layout.
+void applyStartFolder(const SettingsStore& store, const CommandLine& commandLine) {
+    std::string saved = store.readText(kMainWindowSection, "Directory", "");
+    std::optional<std::filesystem::path> folder =
+        startFolder(commandLine, saved, "/", picturesFolderFromEnvironment());
+    if (folder && folder->string() != saved)
+        store.writeText(kMainWindowSection, "Directory", folder->string());
+}
+
 // Closes what is open when a termination signal arrives: the main window
 // (its closing is the orderly end), or during start-up a modal box.
 void onTermination(TfrmMain* window) {
@@ -67,7 +78,7 @@ void onTermination(TfrmMain* window) {
 }
 
 struct Session {
-    TFolders folders{programFolderOfRunningExecutable(), userFolderFromEnvironment()};
+    TFolders folders = foldersFromEnvironment();
     SettingsStore store{folders.ProgramFolder(), registryFileFromEnvironment()};
     StartupState startup;
     QtPrompts prompts;
@@ -87,13 +98,22 @@ int runStartedCopy(int argc, char** argv, SingleInstance& instance) {
     splash->show();
     splash->setProgress(20);
     QApplication::setApplicationName(kApplicationTitle);
-    QApplication::setApplicationDisplayName(kApplicationTitle);
     splash->setProgress(30);
     instance.listen();
 
+    // The command line is read before the program folder becomes the
+    // working folder: a relative folder argument means the caller's folder.
+    CommandLine commandLine = CommandLine::parse({argv + std::min(argc, 1), argv + argc});
+    if (!commandLine.folder.empty()) {
+        std::error_code error;
+        std::optional<std::filesystem::path> folder =
+            folderToOpen(commandLine.folder, std::filesystem::current_path(error));
+        if (!folder)
+            std::fprintf(stderr, "orvella: no such folder: %s\n", commandLine.folder.c_str());
+        commandLine.folder = folder ? folder->string() : std::string();
+    }
     if (::chdir(session.folders.ProgramFolder().c_str()) != 0)
         std::perror("cannot enter the program folder");
-    CommandLine commandLine = CommandLine::parse({argv + std::min(argc, 1), argv + argc});
     try {
         session.dataModule =
             std::make_unique<TdmMain>(&application, TCatalogueConnection::kFileName);
@@ -102,6 +122,7 @@ int runStartedCopy(int argc, char** argv, SingleInstance& instance) {
         reportCatalogueFailure(error);
         return 1;
     }
+    applyStartFolder(session.store, commandLine);
     if (commandLine.active == CommandLine::Switch::Log)
         applyLogSwitch(*session.dataModule);
     else if (commandLine.active == CommandLine::Switch::Sql)
@@ -137,6 +158,16 @@ int runStartedCopy(int argc, char** argv, SingleInstance& instance) {
 } // namespace
 
 int runOrvella(int argc, char** argv) {
+    // --help and --version answer without a window, a log or a lock.
+    CommandLine early = CommandLine::parse({argv + std::min(argc, 1), argv + argc});
+    if (early.active == CommandLine::Switch::Help) {
+        std::fputs(commandLineHelp().c_str(), stdout);
+        return 0;
+    }
+    if (early.active == CommandLine::Switch::Version) {
+        std::fputs(versionText().c_str(), stdout);
+        return 0;
+    }
     // A later copy hands over to the running one before it touches anything,
     // the log included.
     SingleInstance instance(runtimeFolderFromEnvironment());

@@ -9,6 +9,7 @@
 #include "ui/AboutBox.h"
 #include "ui/BugReport.h"
 #include "ui/CommandTable.h"
+#include "ui/FileCommandBindings.h"
 #include "ui/Help.h"
 #include "ui/ImageListModel.h"
 #include "ui/Links.h"
@@ -27,6 +28,12 @@
 #include "ui/pages/SecondFilesPage.h"
 #include "ui/pages/StockInfoPage.h"
 #include "ui/pages/StocksPage.h"
+#include "ui/pages/UploadsPage.h"
+#include "ui/pages/FilesPage.h"
+#include "ui/pages/CatalogPage.h"
+#include "files/CatalogueViews.h"
+#include "ui/pages/FilterPanel.h"
+#include "upload/SubmissionStates.h"
 #include "ui/panes/CentrePane.h"
 #include "ui/panes/LeftPane.h"
 #include "ui/panes/RightPane.h"
@@ -149,6 +156,7 @@ void TfrmMain::RefreshStockList() {
     stocks_ = stockDB_->GetStocks(true);
     right_->stockInfo().showStocks(stocks_);
     left_->stocks().showStocks(stocks_);
+    centre_->imageList().filterPanel().showStocks(stocks_);
 }
 
 void TfrmMain::buildMenus() {
@@ -210,9 +218,62 @@ void TfrmMain::connectPanes() {
     FilesPage& files = left_->files();
     ImageListPage& list = centre_->imageList();
     connect(&files, &FilesPage::folderLeft, &list, &ImageListPage::stopLoading);
-    connect(&files, &FilesPage::folderChosen, &list, &ImageListPage::showFolder);
+    fileCommands_ = new FileCommandBindings(context_, files, this, [this] { refresh(); });
+    // A folder never scanned is offered to the full scan before it is listed.
+    connect(&files, &FilesPage::folderChosen, &list, [this, &list](const QString& folder) {
+        fileCommands_->OfferFullScan(folder);
+        list.showFolder(folder);
+    });
+    connectViews();
     connect(&selection_, &ImageSelection::selectionChanged, this, &TfrmMain::showSelectionCount);
     connect(&selection_, &ImageSelection::focusedImageChanged, this, &TfrmMain::showStatusOf);
+}
+
+// The catalogue views: a category, a stock, a search and the uploads fill
+// the centre list; the state grid's changes follow on the Stocks and Uploads
+// pages; the Upload command starts the Uploads page's run.
+void TfrmMain::connectViews() {
+    ImageListPage& list = centre_->imageList();
+    auto show = [&list](CatalogueViewMode mode, std::string categoryId, int32_t stockId, std::string text) {
+        CatalogueViewSettings settings;
+        settings.mode = mode;
+        settings.categoryId = std::move(categoryId);
+        settings.stockId = stockId;
+        settings.searchText = std::move(text);
+        list.showCatalogueView(settings);
+    };
+    connect(&left_->catalog(), &CatalogPage::categoryChosen, this,
+            [show](const QString& id) { show(CatalogueViewMode::Category, id.toStdString(), 0, ""); });
+    connect(&left_->stocks(), &StocksPage::stockChosen, this,
+            [show](int32_t stockId) { show(CatalogueViewMode::Stock, "", stockId, ""); });
+    connect(&left_->files(), &FilesPage::searchRequested, this,
+            [show](const QString& text) { show(CatalogueViewMode::Search, "", 0, text.toStdString()); });
+    UploadsPage& uploads = left_->uploads();
+    connect(&uploads, &UploadsPage::shown, this, [show] { show(CatalogueViewMode::Uploads, "", 0, ""); });
+    uploads.connectUploads([&list] { return list.uploadEntries(); }, ftpLog_.get());
+    connect(&uploads, &UploadsPage::uploadEnded, &list, [&list, &uploads] {
+        if (uploads.isCurrent())
+            list.reloadView();
+    });
+    right_->stockInfo().connectSelection([&list] { return list.selectedImages(); },
+                                         [this, &list] {
+                                             if (left_->stocks().isCurrent())
+                                                 list.reloadView();
+                                             else if (left_->uploads().isCurrent())
+                                                 list.hideEntriesNotReady();
+                                         });
+    Commands().Bind(cmd::Upload, this, [this] {
+        left_->setCurrentWidget(&left_->uploads());
+        left_->uploads().clickUpload();
+    });
+    Commands().Bind(cmd::DeleteInvalid, this, [this, &list] {
+        std::optional<int32_t> stock = left_->stocks().selectedStock();
+        std::vector<SelectedImage> selected = list.selectedImages();
+        if (!stock || selected.empty() || !selected.front().image)
+            return;
+        stockDB_->RemoveState(*stock, selected.front().image->MD5);
+        list.reloadView();
+    });
 }
 
 void TfrmMain::EnableDebugMode() {
@@ -317,15 +378,31 @@ void TfrmMain::stopFolderViews() {
 }
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls())
+    if (event->mimeData()->hasUrls() || dragFromImageList(event))
         event->acceptProposedAction();
+}
+
+bool TfrmMain::dragFromImageList(const QDropEvent* event) const {
+    return centre_->imageList().covers(qobject_cast<const QWidget*>(event->source()));
+}
+
+bool TfrmMain::DropImages(const QPoint& position) {
+    std::optional<QString> folder =
+        left_->files().dropFolderAt(childAt(position), mapToGlobal(position));
+    if (!folder || !IsFolder(folder->toStdString()))
+        return false;
+    fileCommands_->DropSelection(*folder);
+    return true;
 }
 
 // Files dropped from the file manager are moved into the folder under the
 // drop: the main view's folder over the image list, the folder under the
 // cursor over the tree.
 void TfrmMain::dropEvent(QDropEvent* event) {
-    if (DropFiles(event->mimeData()->urls(), event->position().toPoint()))
+    QPoint position = event->position().toPoint();
+    bool taken = dragFromImageList(event) ? DropImages(position)
+                                          : DropFiles(event->mimeData()->urls(), position);
+    if (taken)
         event->acceptProposedAction();
 }
 

@@ -17,6 +17,8 @@ class QSplitter;
 
 namespace orvella {
 
+class FileCommandBindings;
+
 class TdmMain;
 class CommandTable;
 class LeftPane;
@@ -72,6 +74,10 @@ public:
     // Files dropped from the file manager at a position of the window: moved
     // into the folder under it. False when nothing there takes files.
     bool DropFiles(const QList<QUrl>& files, const QPoint& position);
+    // The main image list's selection dropped at a position of the window:
+    // moved or copied (MoveFiles, Overwrite) into the folder of the tree
+    // under it, the catalogue rows following. False when no folder is there.
+    bool DropImages(const QPoint& position);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -84,6 +90,7 @@ private:
     void buildStatusBar();
     void bindWindowCommands();
     void connectPanes();
+    void connectViews();
     void loadCatalogue();
     void RefreshStockList();
 
@@ -98,6 +105,7 @@ private:
 
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool dragFromImageList(const QDropEvent* event) const;
     QString dropTargetFolder(const QPoint& position) const;
     void moveDroppedFiles(const QList<QUrl>& files, const QString& folder);
     void showAbout();
@@ -125,6 +133,7 @@ private:
     LeftPane* left_ = nullptr;
     CentrePane* centre_ = nullptr;
     RightPane* right_ = nullptr;
+    FileCommandBindings* fileCommands_ = nullptr;
     QMenu* mnuDebug_ = nullptr;
     TfrmSQL* sqlConsole_ = nullptr; // both only in debug mode
     TfrmDebug* debugWindow_ = nullptr;

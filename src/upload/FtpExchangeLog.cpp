@@ -3,7 +3,9 @@
 #include "shell/DateTime.h"
 #include "shell/TextUtil.h"
 
-#include <fstream>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace orvella {
 
@@ -42,8 +44,21 @@ void TFtpExchangeLog::append(const std::string& peer, const char* direction,
         return;
     // Opened per line: the log stays complete even if the program dies, and
     // a log deleted while Orvella runs is simply started again.
-    std::ofstream out(file_, std::ios::app | std::ios::binary);
-    out << toIsoText(nowUtc()) << ' ' << peer << ' ' << direction << ' ' << text << '\n';
+    // The file is the owner's alone (mode 0600): it names the servers and
+    // logins of the stocks.
+    std::string line = toIsoText(nowUtc()) + ' ' + peer + ' ' + direction + ' ' + text + '\n';
+    int fd = ::open(file_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return;
+    for (size_t done = 0; done < line.size();) {
+        ssize_t put = ::write(fd, line.data() + done, line.size() - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            break;
+        done += static_cast<size_t>(put);
+    }
+    ::close(fd);
 }
 
 } // namespace orvella

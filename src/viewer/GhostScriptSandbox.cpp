@@ -59,7 +59,8 @@ private:
 class ScratchFolder {
 public:
     ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvella-render-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "orvella-render-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             throw std::system_error(errno, std::generic_category(), "render helper folder");
         path_ = pattern;
@@ -82,7 +83,8 @@ std::vector<std::string> helperEnvironment(const std::filesystem::path& scratch)
     std::vector<std::string> environment;
     for (char** variable = environ; *variable; ++variable) {
         std::string_view entry(*variable);
-        if (!entry.starts_with("TMPDIR=") && !entry.starts_with("TEMP=") && !entry.starts_with("TMP="))
+        if (!entry.starts_with("TMPDIR=") && !entry.starts_with("TEMP=") &&
+            !entry.starts_with("TMP="))
             environment.emplace_back(entry);
     }
     for (const char* name : {"TMPDIR=", "TEMP=", "TMP="})
@@ -226,7 +228,19 @@ TGhostScriptSandbox::TGhostScriptSandbox(std::filesystem::path helper, std::stri
 }
 
 std::filesystem::path TGhostScriptSandbox::DefaultHelper() {
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path() / kHelperName;
+    return HelperFor(std::filesystem::read_symlink("/proc/self/exe").parent_path());
+}
+
+std::filesystem::path TGhostScriptSandbox::HelperFor(const std::filesystem::path& programFolder) {
+    // Beside the program in the build folder or a portable copy; in
+    // PREFIX/libexec/orvella for a program installed in PREFIX/bin.
+    std::filesystem::path beside = programFolder / kHelperName;
+    std::filesystem::path installed =
+        programFolder.parent_path() / "libexec" / "orvella" / kHelperName;
+    std::error_code ignored;
+    if (!std::filesystem::exists(beside, ignored) && std::filesystem::exists(installed, ignored))
+        return installed;
+    return beside;
 }
 
 QImage TGhostScriptSandbox::RenderFirstPage(const std::filesystem::path& file) {

@@ -51,8 +51,11 @@ public:
     int LastPageCount() const { return lastPageCount_; }
     const RenderLimits& Limits() const { return limits_; }
 
-    // The helper beside the running program.
+    // The helper of the running program (see HelperFor).
     static std::filesystem::path DefaultHelper();
+    // The helper beside a program in programFolder, else the installed one
+    // in ../libexec/orvella; the path beside it when neither exists.
+    static std::filesystem::path HelperFor(const std::filesystem::path& programFolder);
 
 private:
     std::filesystem::path helper_;

@@ -16,6 +16,7 @@ Installation::Installation() {
     fs::copy_file(ORVELLA_BIN_DIR "/Orvella.dat", catalogue());
     fs::create_directories(runtimeFolder());
     fs::permissions(runtimeFolder(), fs::perms::owner_all);
+    fs::create_directories(homeFolder());
 }
 
 QProcessEnvironment Installation::environment(const fs::path& runtimeFolder) const {
@@ -24,6 +25,8 @@ QProcessEnvironment Installation::environment(const fs::path& runtimeFolder) con
     environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtimeFolder.string()));
     environment.insert("XDG_CONFIG_HOME", QString::fromStdString((root_ / "config").string()));
     environment.insert("XDG_DATA_HOME", QString::fromStdString((root_ / "share").string()));
+    environment.insert("XDG_CACHE_HOME", QString::fromStdString((root_ / "cache").string()));
+    environment.insert("HOME", QString::fromStdString(homeFolder().string()));
     return environment;
 }
 
@@ -33,8 +36,13 @@ std::string Installation::log() const {
 }
 
 std::vector<std::string> Installation::logLines() const {
+    return logLines(logFile());
+}
+
+std::vector<std::string> Installation::logLines(const fs::path& file) const {
     std::vector<std::string> lines;
-    std::string text = log();
+    std::error_code error;
+    std::string text = fs::exists(file, error) ? readFile(file) : std::string();
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find("\r\n", start);
         if (end == std::string::npos)
@@ -54,7 +62,8 @@ std::string Installation::rows(const std::string& select) const {
         while (sqlite3_step(statement) == SQLITE_ROW) {
             for (int c = 0; c < sqlite3_column_count(statement); ++c) {
                 const unsigned char* value = sqlite3_column_text(statement, c);
-                text += (c ? "|" : "") + std::string(value ? reinterpret_cast<const char*>(value) : "");
+                text +=
+                    (c ? "|" : "") + std::string(value ? reinterpret_cast<const char*>(value) : "");
             }
             text += "\n";
         }
@@ -74,7 +83,8 @@ ProgramRun::ProgramRun(const Installation& installation, QStringList arguments,
     : installation_(installation), process_(std::make_unique<QProcess>()) {
     process_->setProcessEnvironment(installation.environment(runtimeFolder));
     process_->setWorkingDirectory(QString::fromStdString(fs::temp_directory_path().string()));
-    process_->start(QString::fromStdString((installation.programFolder() / "orvella").string()), arguments);
+    process_->start(QString::fromStdString((installation.programFolder() / "orvella").string()),
+                    arguments);
     process_->waitForStarted();
 }
 
@@ -86,8 +96,7 @@ ProgramRun::~ProgramRun() {
 }
 
 namespace {
-template <typename Probe>
-bool waitUntil(Probe probe, std::chrono::milliseconds timeout) {
+template <typename Probe> bool waitUntil(Probe probe, std::chrono::milliseconds timeout) {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < timeout.count()) {
@@ -111,6 +120,11 @@ bool ProgramRun::waitForError(const std::string& text, std::chrono::milliseconds
             return errors_.find(text) != std::string::npos;
         },
         timeout);
+}
+
+std::string ProgramRun::standardOutput() {
+    process_->waitForFinished(20000);
+    return process_->readAllStandardOutput().toStdString();
 }
 
 std::string ProgramRun::standardError() {

@@ -14,13 +14,13 @@ namespace fs = std::filesystem;
 const std::string kCatalogueFailure = "MDAC error. Try to reinstall MDAC from ";
 
 bool endsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 size_t indexOfLineEndingWith(const std::vector<std::string>& lines, const std::string& tail) {
-    auto found = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
-        return endsWith(line, tail);
-    });
+    auto found = std::find_if(lines.begin(), lines.end(),
+                              [&](const std::string& line) { return endsWith(line, tail); });
     return static_cast<size_t>(found - lines.begin());
 }
 
@@ -48,12 +48,16 @@ TEST(Startup, PlainRunLogsStartVersionAndEndOnly) {
     EXPECT_FALSE(hasLineEndingWith(lines, "Main form created")); // guarded lines need -log
     // The window existed and closed in order: its layout was saved.
     EXPECT_NE(readFile(installation.registryFile()).find("Width=1126"), std::string::npos);
-    EXPECT_TRUE(fs::is_directory(installation.programFolder() / ".." / "share" / "Orvella" / "MD5"));
+    EXPECT_TRUE(fs::is_directory(installation.cacheFolder() / "MD5"));
+    // A portable installation keeps its catalogue and log in its own folder.
+    EXPECT_FALSE(fs::exists(installation.dataFolder() / "Orvella.dat"));
+    EXPECT_FALSE(fs::exists(installation.dataFolder() / "LogFile.log"));
 }
 
 TEST(Startup, SqlSwitchRunsTheStatementOnceBeforeTheWindow) {
     Installation installation;
-    std::string insert = "insert into KEYWORDS (KEYWORD_ID, KEYWORD) values ('K1', 'children''s day')";
+    std::string insert =
+        "insert into KEYWORDS (KEYWORD_ID, KEYWORD) values ('K1', 'children''s day')";
     runToTheEnd(installation, {"-sql", QString::fromStdString(insert)});
     EXPECT_EQ(installation.rows("select KEYWORD from KEYWORDS"), "children's day\n");
     EXPECT_TRUE(hasLineEndingWith(installation.logLines(), " executed SQL operator " + insert));
@@ -93,10 +97,11 @@ TEST(Startup, LogSwitchWritesTheReportBeforeTheConnectionString) {
     for (size_t i = version + 1; i < connectionIndex; ++i) // report lines carry no time stamp
         EXPECT_TRUE(lines[i].empty() || lines[i][0] == ' ') << lines[i];
     std::vector<size_t> creation;
-    for (const char* step : {" Database object created", " Category tree assigned", " Category tree updated",
-                             " Category tree 2 updated", " Updated folder path", " Release list updated",
-                             " Stock list updated", " Layout loaded", " Options cache updated",
-                             " Main form created", " Layout seved to registry"})
+    for (const char* step :
+         {" Database object created", " Category tree assigned", " Category tree updated",
+          " Category tree 2 updated", " Updated folder path", " Release list updated",
+          " Stock list updated", " Layout loaded", " Options cache updated", " Main form created",
+          " Layout seved to registry"})
         creation.push_back(indexOfLineEndingWith(lines, step));
     EXPECT_TRUE(std::is_sorted(creation.begin(), creation.end()));
     EXPECT_LT(creation.back(), lines.size()) << "every step of the window's creation is logged";
@@ -134,9 +139,13 @@ TEST(Startup, CatalogueThatCannotBeOpenedEndsTheProgram) {
     struct Case {
         const char* why;
         void (*prepare)(const Installation&);
+        bool portable; // else the program folder is the user's data folder
     } cases[] = {
-        {"missing", [](const Installation& i) { fs::remove(i.catalogue()); }},
-        {"not a catalogue", [](const Installation& i) { writeFile(i.catalogue(), "not a database"); }},
+        // Without a catalogue beside it the program counts as installed; with
+        // no shipped catalogue either, the data folder has none to open.
+        {"missing", [](const Installation& i) { fs::remove(i.catalogue()); }, false},
+        {"not a catalogue",
+         [](const Installation& i) { writeFile(i.catalogue(), "not a database"); }, true},
     };
     for (const auto& c : cases) {
         Installation installation;
@@ -145,7 +154,8 @@ TEST(Startup, CatalogueThatCannotBeOpenedEndsTheProgram) {
         EXPECT_TRUE(run.waitForError(kCatalogueFailure)) << c.why << ": " << run.standardError();
         run.terminate(); // closes the message box
         EXPECT_EQ(run.exitCode(), 1) << c.why;
-        auto lines = installation.logLines();
+        auto lines = installation.logLines(c.portable ? installation.logFile()
+                                                      : installation.dataFolder() / "LogFile.log");
         ASSERT_FALSE(lines.empty()) << c.why;
         EXPECT_TRUE(endsWith(lines.back(), " Application terminated")) << c.why;
         EXPECT_FALSE(fs::exists(installation.registryFile())) << c.why; // no window was made

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/Log.h"
+
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -39,6 +42,40 @@ TEST(Connection, ADatabaseWithoutTheTablesIsNotACatalogue) {
         query.ExecSQL();
     }
     EXPECT_THROW(TCatalogueConnection{folder / "Orvella.dat"}, ECatalogueOpenError);
+}
+
+TEST(Connection, ACatalogueReadableByOthersIsNarrowedWithALogLine) {
+    TempFolder folder;
+    fs::path file = folder / "Orvella.dat";
+    fs::copy_file(ORVELLA_BIN_DIR "/Orvella.dat", file);
+    TLog log(folder / "LogFile.log", [] { return std::string("T"); });
+    installAppLog(&log);
+    auto modeOf = [](const fs::path& path) {
+        struct stat status {};
+        ::stat(path.c_str(), &status);
+        return status.st_mode & 07777;
+    };
+    for (mode_t before : {0644, 0600}) {
+        ::chmod(file.c_str(), before);
+        {
+            TCatalogueConnection connection(file);
+            TQuery query(connection);
+            query.SetSQL("insert into KEYWORDS (KEYWORD_ID, KEYWORD) values ('K" +
+                         std::to_string(before) + "', 'k')");
+            query.ExecSQL();
+            for (const char* suffix : {"", "-wal", "-shm"})
+                if (fs::exists(file.string() + suffix)) {
+                    EXPECT_EQ(modeOf(file.string() + suffix), 0600u) << suffix;
+                }
+        }
+    }
+    installAppLog(nullptr);
+    std::vector<std::string> lines = log.Lines();
+    ASSERT_EQ(lines.size(), 1u) << "only the wide catalogue is reported";
+    EXPECT_NE(lines[0].find("Catalogue " + fs::absolute(file).string() +
+                            " was readable by others (mode 0644), now 0600"),
+              std::string::npos)
+        << lines[0];
 }
 
 TEST(Connection, HeldExclusivelyAgainstAnotherProcess) {

@@ -215,6 +215,39 @@ TEST_F(ThumbnailTest, CompanionJpegIsUsedOnlyWithTheOption) {
     EXPECT_FALSE(MakeThumbnail(alone, 96, {true})) << "no companion beside it";
 }
 
+TEST_F(ThumbnailTest, SvgDrawingsAreRenderedAtTheThumbnailSize) {
+    auto svg = [](const std::string& size, const std::string& shapes) {
+        return "<svg xmlns='http://www.w3.org/2000/svg' " + size + ">" + shapes + "</svg>";
+    };
+    auto full = [](int width, int height) {
+        return "<rect width='" + std::to_string(width) + "' height='" + std::to_string(height) +
+               "' fill='#ff0000'/>";
+    };
+    struct Case {
+        const char* name;
+        std::string content;
+        QRect red;
+    } cases[] = {
+        {"wide.svg", svg("width='300' height='200'", full(300, 200)), {0, 16, 96, 64}},
+        {"tall.svg", svg("viewBox='0 0 200 300'", full(200, 300)), {16, 0, 64, 96}},
+        // A declared size far beyond any screen costs nothing: it is drawn small.
+        {"huge.svg",
+         svg("width='3000000' height='2000000' viewBox='0 0 3 2'", full(3, 2)),
+         {0, 16, 96, 64}},
+        // Transparent parts are white.
+        {"half.svg",
+         svg("width='200' height='200'", "<rect width='100' height='200' fill='red'/>"),
+         {0, 0, 48, 96}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<QImage> thumbnail = MakeThumbnail(write(c.name, c.content), 96);
+        ASSERT_TRUE(thumbnail);
+        expectPictureIn(*thumbnail, c.red, kRed);
+    }
+    EXPECT_FALSE(MakeThumbnail(write("broken.svg", "<svg xmlns='http://www.w3.org/2000/svg'"), 96));
+}
+
 TEST_F(ThumbnailTest, PhotoshopFilesShowTheirCompositeImage) {
     struct Case {
         bool runLength;

@@ -74,6 +74,9 @@ void FolderLoadingTest::restoringTheSavedFolderWithFullScanOn() {
     std::string saved = (fixture->root / "saved").string();
     fixture->store.writeText("MainWindow", "Directory", "/no/such/folder/any/more");
     fixture->store.writeBoolean("Options", "FullScan", true);
+    // Both folders were scanned before, so the full scan is not offered.
+    test::writeFile(fixture->root / "program" / "ScanHistory.dat",
+                    saved + "\r\n" + (fixture->root / "other").string() + "\r\n");
     TfrmMain& window = fixture->makeWindow();
     fixture->store.writeText("MainWindow", "Directory", saved);
     fixture->startup = {.AppStarted = true, .RestoreFolderPending = true};

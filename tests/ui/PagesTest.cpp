@@ -39,7 +39,7 @@ private slots:
 
 void PagesTest::stocksPageListsTheStocksItIsGiven() {
     StocksPage page(*fixture->context);
-    page.findChild<QProgressBar*>("pnlStockProgress")->show();
+    page.findChild<QWidget*>("StockPanel")->show();
     TStockList stocks(2);
     stocks[0].Name = "Stock A";
     stocks[1].Name = "Stock B";
@@ -47,7 +47,7 @@ void PagesTest::stocksPageListsTheStocksItIsGiven() {
     auto* view = page.findChild<QTreeWidget*>("StockView");
     QCOMPARE(view->topLevelItemCount(), 2);
     QCOMPARE(view->topLevelItem(1)->text(0), QString("Stock B"));
-    QVERIFY(page.findChild<QProgressBar*>("pnlStockProgress")->isHidden());
+    QVERIFY(page.findChild<QWidget*>("StockPanel")->isHidden());
     page.showStocks({});
     QCOMPARE(view->topLevelItemCount(), 0);
 }

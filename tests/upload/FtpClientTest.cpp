@@ -107,7 +107,7 @@ TEST(UploadListTest, GroupCaptionLosesOnlyItsTrailingCount) {
     EXPECT_EQ(StockNameOfGroup("Big (Europe) (12)"), "Big (Europe)");
     EXPECT_EQ(StockNameOfGroup("Plain"), "Plain");
     EXPECT_EQ(StockNameOfGroup("Odd (x)"), "Odd (x)");
-    EXPECT_EQ(TransferProgressText(2048), "2`0 Kb are transfered");
+    EXPECT_EQ(TransferProgressText(2048), "2.00 Kb are transfered");
 }
 
 } // namespace

@@ -158,6 +158,38 @@ TEST_F(RealServerTest, CommandLineUploadsEveryReadyFileAndLogsNoPassword) {
     EXPECT_EQ(stateOf(key, 3), "2");
 }
 
+// Scripts attach a release with the tool; the upload sends it with the image.
+TEST_F(RealServerTest, AReleaseAttachedByTheToolTravelsWithItsImage) {
+    addStock(3, "Agency Three", server.address(), "three", "pass3");
+    std::string portrait = randomBytes(50000, 11), form = randomBytes(20000, 12);
+    std::string key = addReadyImage("portrait.jpg", portrait, 3);
+    std::filesystem::create_directories(folder / "forms");
+    writeFile(folder / "forms" / "anna-release.jpg", form);
+    connection.reset(); // the tool opens the catalogue exclusively
+    std::filesystem::copy_file(ORVELLA_BIN_DIR "/orvella-tool", folder / "orvella-tool");
+    auto tool = [&](const std::string& arguments) {
+        std::string command = "'" + (folder / "orvella-tool").string() + "' " + arguments + " 2>&1";
+        FILE* pipe = popen(command.c_str(), "r");
+        std::string output;
+        char buffer[512];
+        while (pipe && fgets(buffer, sizeof buffer, pipe))
+            output += buffer;
+        return std::pair{pipe ? WEXITSTATUS(pclose(pipe)) : -1, output};
+    };
+
+    auto added =
+        tool("release-add '" + (folder / "forms" / "anna-release.jpg").string() + "' Anna");
+    ASSERT_EQ(added.first, 0) << added.second;
+    auto attached = tool("release-attach Anna '" + photo("portrait.jpg").string() + "'");
+    ASSERT_EQ(attached.first, 0) << attached.second;
+    EXPECT_EQ(attached.second, key + "\n");
+    auto uploaded = tool("upload-ready '" + folder.path().string() + "'");
+
+    EXPECT_EQ(uploaded.first, 0) << uploaded.second;
+    EXPECT_EQ(readFile(folder / "home3" / "portrait.jpg"), portrait);
+    EXPECT_EQ(readFile(folder / "home3" / "anna-release.jpg"), form);
+}
+
 } // namespace
 
 } // namespace orvella::test

@@ -41,7 +41,9 @@ struct ProxyCase {
     Strings login;
 };
 
-void PrintTo(const ProxyCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const ProxyCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ProxyLoginTest : public ScriptedServerTest,
                        public ::testing::WithParamInterface<ProxyCase> {};
@@ -212,6 +214,9 @@ TEST_F(ScriptedServerTest, ExchangeLogHidesPasswordsAndIsWrittenOnlyWhenOn) {
     EXPECT_THAT(log, HasSubstr("> PASS ****"));
     EXPECT_THAT(log, HasSubstr("< 230 Logged in"));
     EXPECT_THAT(log, Not(HasSubstr("topsecret")));
+    // It names servers and logins: the owner's alone.
+    EXPECT_EQ(std::filesystem::status(exchangeLog.FileName()).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
     std::filesystem::remove(exchangeLog.FileName());
     exchangeLog.SetEnabled(false);

@@ -105,6 +105,35 @@ TEST_F(EpsThumbnailTest, WithRenderingOffEpsFilesFallBack) {
     EXPECT_TRUE(IsBluish(*preview, 0.5, 0.5));
 }
 
+TEST_F(EpsThumbnailTest, IllustratorFilesAreRenderedWhetherPdfOrPostScriptInside) {
+    writeFile(folder / "modern.ai", BluePdf());
+    writeFile(folder / "classic.ai", LogoEps());
+    EXPECT_FALSE(thumbnail("modern.ai")) << "no interpreter, no picture";
+    enableRendering();
+    struct Case {
+        const char* name;
+        bool (*inLeftHalf)(const QImage&, double, double);
+        bool (*inRightHalf)(const QImage&, double, double);
+    } cases[] = {
+        {"modern.ai", nullptr, IsBluish},
+        {"classic.ai", IsGreenish, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<QImage> picture = thumbnail(c.name);
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->size(), QSize(96, 96));
+        // 144 x 72 points: 96 x 48 on white from top 24, the square in one half.
+        EXPECT_EQ(picture->pixelColor(48, 10), QColor(Qt::white));
+        auto white = [&](int x) { return picture->pixelColor(x, 48) == QColor(Qt::white); };
+        EXPECT_TRUE(c.inLeftHalf ? c.inLeftHalf(*picture, 0.25, 0.5) : white(24));
+        EXPECT_TRUE(c.inRightHalf ? c.inRightHalf(*picture, 0.75, 0.5) : white(72));
+    }
+    writeFile(folder / "damaged.ai", "%PDF-1.4\nnothing else");
+    EXPECT_FALSE(thumbnail("damaged.ai"))
+        << "a file the interpreter cannot draw shows the placeholder";
+}
+
 TEST_F(EpsThumbnailTest, TheErrorPictureIsWhiteWithText) {
     QImage picture = MakeErrorThumbnail(96);
     EXPECT_EQ(picture.size(), QSize(96, 96));

@@ -1,5 +1,9 @@
 #include "PostScriptFixtures.h"
 
+#include <cstdio>
+#include <iterator>
+#include <vector>
+
 #include <QBuffer>
 #include <QImage>
 
@@ -17,6 +21,32 @@ std::string LogoEps() {
            "%%BoundingBox: 0 0 144 72\n"
            "<< /PageSize [144 72] >> setpagedevice\n"
            "0 1 0 setrgbcolor 0 0 72 72 rectfill showpage\n";
+}
+
+std::string BluePdf() {
+    const std::string drawing = "0 0 1 rg 72 0 72 72 re f\n";
+    const std::string objects[] = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 144 72] /Contents 4 0 R >>",
+        "<< /Length " + std::to_string(drawing.size()) + " >>\nstream\n" + drawing + "endstream",
+    };
+    std::string pdf = "%PDF-1.4\n";
+    std::vector<size_t> offsets;
+    for (size_t i = 0; i < std::size(objects); ++i) {
+        offsets.push_back(pdf.size());
+        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    size_t xref = pdf.size();
+    pdf += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
+    for (size_t offset : offsets) {
+        char entry[21];
+        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
+        pdf += entry;
+    }
+    pdf += "trailer\n<< /Size " + std::to_string(offsets.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    return pdf;
 }
 
 std::string RejectedEps() {

@@ -12,6 +12,9 @@ namespace orvella::test {
 std::string TwoPagePostScript();
 // A one-page EPS of 144 x 72 points with a green square in its left half.
 std::string LogoEps();
+// A one-page PDF of 144 x 72 points with a blue square in its right half:
+// what an Illustrator file holds since version 9.
+std::string BluePdf();
 // An EPS the interpreter rejects: an undefined name.
 std::string RejectedEps();
 // A DOS EPS: its binary header, the PostScript text, and a TIFF preview

@@ -92,6 +92,22 @@ TEST(SandboxTest, AMissingHelperMeansNoRenderer) {
         std::runtime_error);
 }
 
+TEST(SandboxTest, TheHelperIsFoundBesideTheProgramThenInLibexec) {
+    namespace fs = std::filesystem;
+    TempFolder prefix;
+    fs::path bin = prefix / "bin", libexec = prefix / "libexec" / "orvella";
+    fs::create_directories(bin);
+    fs::create_directories(libexec);
+    EXPECT_EQ(TGhostScriptSandbox::HelperFor(bin), bin / "orvella-render-helper")
+        << "neither: beside";
+    writeFile(libexec / "orvella-render-helper", "");
+    EXPECT_EQ(TGhostScriptSandbox::HelperFor(bin), libexec / "orvella-render-helper")
+        << "installed";
+    writeFile(bin / "orvella-render-helper", "");
+    EXPECT_EQ(TGhostScriptSandbox::HelperFor(bin), bin / "orvella-render-helper")
+        << "portable wins";
+}
+
 // Hostile files end within the limit, write nothing outside the temporary
 // folder, and leave the program answering: the pump keeps being called
 // while the helper runs, and a good file renders right afterwards.

@@ -38,7 +38,7 @@ int loadFolder(const std::vector<std::string>& args) {
     if (args.size() != 1)
         throw UsageError("one folder expected");
     fs::path folder = folderArgument(args[0]);
-    TFolders folders(programFolderOfRunningExecutable(), userFolderFromEnvironment());
+    TFolders folders = foldersFromEnvironment();
     SettingsStore store(folders.ProgramFolder(), registryFileFromEnvironment());
     SettingsSnapshot settings = store.read();
     folders.chooseDataFolder(settings.isIniStore(),

@@ -31,6 +31,11 @@ CatalogPage::~CatalogPage() {
 QWidget* CatalogPage::buildCategoryPanel() {
     categoryTree_ = named<QTreeWidget>("CategoryTree");
     categoryTree_->setHeaderHidden(true);
+    connect(categoryTree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        QString id = item ? item->data(0, Qt::UserRole).toString() : QString();
+        if (!id.isEmpty())
+            emit categoryChosen(id);
+    });
     auto* toolbar = named<QToolBar>("tbCategories");
     context().commands.fill(toolbar, {cmd::RootCategory, cmd::AddCategory, cmd::DeleteCat});
     auto* panel = new QWidget;

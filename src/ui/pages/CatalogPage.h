@@ -27,6 +27,10 @@ public:
     void saveLayout(WindowLayout& layout) const override;
     void refresh() override { activated(); }
 
+signals:
+    // A category node was clicked: its images are shown.
+    void categoryChosen(const QString& categoryId);
+
 protected:
     void activated() override;
     void deactivated() override;

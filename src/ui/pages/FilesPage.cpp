@@ -38,7 +38,9 @@ QWidget* FilesPage::buildSearchPanel() {
     auto* search = named<QWidget>("pnlSearch");
     auto* find = named<QLineEdit>("edtFind");
     auto* button = named<QPushButton>("btnSearch", "Search");
-    button->setEnabled(false);
+    auto requestSearch = [this, find] { emit searchRequested(find->text()); };
+    connect(button, &QPushButton::clicked, this, requestSearch);
+    connect(find, &QLineEdit::returnPressed, this, requestSearch);
     auto* layout = new QVBoxLayout(search);
     layout->addWidget(new QLabel("Enter keywords to find"));
     auto* row = new QHBoxLayout;

@@ -38,6 +38,8 @@ signals:
     void folderLeft();
     // The main list is to list this folder.
     void folderChosen(const QString& folder);
+    // "Search" clicked or Enter pressed in the search box.
+    void searchRequested(const QString& text);
 
 protected:
     void activated() override;

@@ -10,6 +10,8 @@
 #include "ui/ImageSelection.h"
 #include "ui/WidgetHelpers.h"
 #include "ui/pages/FilterPanel.h"
+#include "ui/views/CatalogueView.h"
+#include "shell/Log.h"
 #include "ui/pages/IptcPatternPage.h"
 #include "ui/panes/PageControl.h"
 
@@ -29,7 +31,8 @@ ImageListPage::ImageListPage(WindowContext& context, QWidget* parent)
     list_ = new ImageListView("Easy", splitter_);
     bottom_ = new PageControl("pcBottom");
     bottom_->addPage(new IptcPatternPage(context), "IPTC Pattern");
-    bottom_->addPage(new FilterPanel(context), "Filter");
+    filter_ = new FilterPanel(context);
+    bottom_->addPage(filter_, "Filter");
     bottom_->startFollowingPages();
     splitter_->addWidget(list_);
     splitter_->addWidget(bottom_);
@@ -37,6 +40,14 @@ ImageListPage::ImageListPage(WindowContext& context, QWidget* parent)
     setContent(splitter_);
 
     view_ = new FolderView(list_, context.connection, this);
+    catalogueView_ = new CatalogueView(list_, context.connection, this);
+    // A folder load whose filter was on gets the panel applied at its end.
+    connect(view_, &FolderView::listingFinished, this, [this] {
+        if (filter_->applying())
+            applyFilterPanel();
+    });
+    connect(filter_, &FilterPanel::applyRequested, this, [this] { applyFilterPanel(); });
+    connect(filter_, &FilterPanel::filterCleared, this, &ImageListPage::reloadView);
     context.selection.attach(list_);
     connect(&context.selection, &ImageSelection::checkableChanged, this,
             [this](bool checkable) { list_->Items()->setCheckBoxes(checkable); });
@@ -44,8 +55,9 @@ ImageListPage::ImageListPage(WindowContext& context, QWidget* parent)
     bindCommands();
 }
 
-// The loader ends (and is joined) with the page.
+// The loader and the view runs end (and are joined) with the page.
 ImageListPage::~ImageListPage() {
+    delete catalogueView_;
     delete view_;
 }
 
@@ -102,6 +114,8 @@ void ImageListPage::invertSelection() {
 }
 
 void ImageListPage::showFolder(const QString& folder) {
+    catalogueView_->Stop();
+    shownView_.reset();
     if (!folder.isEmpty())
         view_->Load(folder, context().folders.PreviewCacheFolder(),
                     context().options.GetOption("JPEGPreview").toBool());
@@ -109,6 +123,92 @@ void ImageListPage::showFolder(const QString& folder) {
 
 void ImageListPage::stopLoading() {
     view_->Stop();
+    catalogueView_->Stop();
+}
+
+void ImageListPage::showCatalogueView(const CatalogueViewSettings& requested) {
+    if (view_->Loading())
+        logAlways("Directory processor thread terminated");
+    if (catalogueView_->Running())
+        logAlways("Filter processor thread terminated");
+    view_->Stop();
+    catalogueView_->Stop();
+    CatalogueViewSettings settings = requested;
+    settings.previewCacheFolder = context().folders.PreviewCacheFolder();
+    settings.hideMissing = context().options.GetOption("HideMissingFiles").toBool();
+    shownView_ = settings;
+    logAlways("Items clear");
+    if (settings.mode == CatalogueViewMode::Category) {
+        catalogueView_->Start(settings);
+        return;
+    }
+    list_->setEnabled(false); // the list takes no clicks while it is filled
+    catalogueView_->Run(settings);
+    list_->setEnabled(true);
+    if (settings.mode == CatalogueViewMode::Uploads) {
+        // Empty groups have nothing to send: their boxes are unticked.
+        ImageListModel* items = list_->Items();
+        for (int g = 0; g < items->groupCount(); ++g)
+            if (items->itemCount(g) == 0)
+                items->setData(items->index(items->groupRow(g)), Qt::Unchecked, Qt::CheckStateRole);
+    }
+    if (filter_->applying())
+        applyFilterPanel();
+}
+
+void ImageListPage::reloadView() {
+    CatalogueView::ShowAllItems(list_);
+    if (shownView_)
+        showCatalogueView(*shownView_);
+    else if (view_->Folder().size() > 0)
+        view_->Load(view_->Folder(), context().folders.PreviewCacheFolder(),
+                    context().options.GetOption("JPEGPreview").toBool());
+}
+
+int ImageListPage::applyFilterPanel() {
+    if (!filter_->applying())
+        return -1;
+    return CatalogueView::ApplyFilterPanel(list_, context().connection, filter_->panel());
+}
+
+std::vector<UploadListEntry> ImageListPage::uploadEntries() const {
+    std::vector<UploadListEntry> entries;
+    ImageListModel* items = list_->Items();
+    for (int g = 0; g < items->groupCount(); ++g)
+        for (int i = 0; i < items->itemCount(g); ++i) {
+            const ImageListItem& item = items->item(g, i);
+            UploadListEntry entry{item.caption.toStdString(), item.checked, std::nullopt,
+                                  items->groupCaption(g).toStdString()};
+            if (!item.data.MD5.empty())
+                entry.Image = item.data;
+            entries.push_back(std::move(entry));
+        }
+    return entries;
+}
+
+std::vector<SelectedImage> ImageListPage::selectedImages() const {
+    std::vector<SelectedImage> images;
+    for (const ImageListItem* item : context().selection.selected()) {
+        SelectedImage image{item->caption.toStdString(), std::nullopt};
+        if (!item->data.MD5.empty())
+            image.image = item->data;
+        images.push_back(std::move(image));
+    }
+    return images;
+}
+
+void ImageListPage::hideEntriesNotReady() {
+    ImageListModel* items = list_->Items();
+    for (int g = 0; g < items->groupCount(); ++g)
+        for (int i = 0; i < items->itemCount(g); ++i) {
+            const ImageListItem& item = items->item(g, i);
+            if (item.data.MD5.empty() ||
+                UploadEntryStillReady(context().stockDB, items->groupCaption(g).toStdString(), item.data.MD5))
+                continue;
+            int row = items->itemRow(g, i);
+            items->setData(items->index(row), Qt::Unchecked, Qt::CheckStateRole);
+            list_->setRowHidden(row, true);
+        }
 }
 
 bool ImageListPage::isLoading() const {

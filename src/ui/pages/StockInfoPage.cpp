@@ -3,7 +3,12 @@
 #include "shell/Layout.h"
 #include "shell/Log.h"
 #include "ui/QtCategoryTree.h"
+#include "ui/CommandTable.h"
+#include "ui/ImageListModel.h"
+#include "ui/ImageSelection.h"
 #include "ui/WidgetHelpers.h"
+#include "ui/views/StateGrid.h"
+#include "upload/SubmissionStates.h"
 
 #include <QHeaderView>
 #include <QSplitter>
@@ -16,9 +21,21 @@ namespace orvella {
 StockInfoPage::StockInfoPage(WindowContext& context, QWidget* parent)
     : Page(context, "StockInfoPage", parent) {
     splitter_ = named<QSplitter>("tsStockInfo", Qt::Vertical);
-    grid_ = named<QTableWidget>("StockGrid", 0, 3);
-    grid_->setHorizontalHeaderLabels({" Stock Name", " Image State", " Comment"});
-    grid_->verticalHeader()->hide();
+    grid_ = new StateGrid(this);
+    connect(grid_, &StateGrid::stateChosen, this, &StockInfoPage::setStockState);
+    connect(grid_, &StateGrid::gridLeft, this, &StockInfoPage::saveComments);
+    connect(&context.selection, &ImageSelection::focusedImageChanged, this, [this](const ImageListItem& item) {
+        if (isVisible())
+            showStatesOf(item.data.MD5);
+    });
+    connect(&context.selection, &ImageSelection::selectionChanged, this, [this](int count) {
+        if (count != 1)
+            grid_->clearStates();
+    });
+    for (const GlobalStatusItem& item : GlobalStatusItems()) {
+        const GlobalStateCommand& command = globalStateCommands().at(static_cast<size_t>(item.tag - 1));
+        context.commands.Bind(command.id, this, [this, tag = item.tag] { setGlobalStatus(tag); });
+    }
     auto* categories = named<QWidget>("pnlCategories");
     auto* layout = new QVBoxLayout(categories);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -37,10 +54,57 @@ StockInfoPage::StockInfoPage(WindowContext& context, QWidget* parent)
 StockInfoPage::~StockInfoPage() = default;
 
 void StockInfoPage::showStocks(const TStockList& stocks) {
-    grid_->setRowCount(static_cast<int>(stocks.size()));
-    for (size_t row = 0; row < stocks.size(); ++row)
-        grid_->setItem(static_cast<int>(row), 0,
-                       new QTableWidgetItem(QString::fromStdString(stocks[row].Name)));
+    stocks_ = stocks;
+    grid_->setStocks(stocks);
+}
+
+void StockInfoPage::showStatesOf(const std::string& key) {
+    if (key.empty()) {
+        grid_->clearStates();
+        return;
+    }
+    SubmissionStates states(context().stockDB, context().prompts, context().progress, stocks_);
+    grid_->showStates(key, states.ShowStates(key));
+}
+
+void StockInfoPage::connectSelection(std::function<std::vector<SelectedImage>()> selected,
+                                     std::function<void()> afterChange) {
+    selected_ = std::move(selected);
+    afterChange_ = std::move(afterChange);
+}
+
+void StockInfoPage::setStockState(int32_t stockId, int code) {
+    if (!selected_)
+        return;
+    SubmissionStates states(context().stockDB, context().prompts, context().progress, stocks_);
+    StateSettingOutcome outcome = states.SetStockState(stockId, code, selected_());
+    grid_->hideSelectors();
+    if (!outcome.ran)
+        return;
+    showStatesOf(outcome.lastKey);
+    if (afterChange_)
+        afterChange_();
+}
+
+void StockInfoPage::setGlobalStatus(int tag) {
+    if (!selected_)
+        return;
+    SubmissionStates states(context().stockDB, context().prompts, context().progress, stocks_);
+    StateSettingOutcome outcome = states.SetGlobalStatus(tag, selected_());
+    if (!outcome.ran)
+        return;
+    showStatesOf(outcome.lastKey);
+    if (afterChange_)
+        afterChange_();
+}
+
+void StockInfoPage::saveComments() {
+    std::string key = grid_->imageKey();
+    if (key.empty())
+        return;
+    SubmissionStates states(context().stockDB, context().prompts, context().progress, stocks_);
+    states.SaveComments(key, grid_->comments());
+    grid_->viewport()->update();
 }
 
 void StockInfoPage::loadCategories() {

@@ -3,15 +3,18 @@
 #include "catalogue/StockDB.h"
 #include "ui/pages/Page.h"
 
+#include <functional>
 #include <memory>
 
 class QSplitter;
-class QTableWidget;
 class QTreeWidget;
 
 namespace orvella {
 
 class QtCategoryTree;
+class StateGrid;
+class SubmissionStates;
+struct SelectedImage;
 
 // The right pane's "Stock Info" page: the focused image's state at each
 // stock, and the category tree images are dropped on.
@@ -21,8 +24,15 @@ public:
     explicit StockInfoPage(WindowContext& context, QWidget* parent = nullptr);
     ~StockInfoPage() override;
 
-    // One row per stock.
+    // One row and one state selector per stock.
     void showStocks(const TStockList& stocks);
+    // The states of an image in the grid (its key; empty clears the grid).
+    void showStatesOf(const std::string& key);
+    // Where the selected images come from, and what follows a state change
+    // (the Stocks and Uploads pages' views); set by the window.
+    void connectSelection(std::function<std::vector<SelectedImage>()> selected,
+                          std::function<void()> afterChange);
+    StateGrid* grid() const { return grid_; }
     // Fills the category tree (with the "no category" entries).
     void loadCategories();
 
@@ -35,7 +45,14 @@ protected:
 
 private:
     QSplitter* splitter_;
-    QTableWidget* grid_;
+    void setStockState(int32_t stockId, int code);
+    void setGlobalStatus(int tag);
+    void saveComments();
+
+    StateGrid* grid_;
+    TStockList stocks_;
+    std::function<std::vector<SelectedImage>()> selected_;
+    std::function<void()> afterChange_;
     QTreeWidget* category_;
     std::unique_ptr<QtCategoryTree> categories_;
 };

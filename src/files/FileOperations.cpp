@@ -1,0 +1,351 @@
+#include "files/FileOperations.h"
+
+#include "catalogue/Query.h"
+#include "catalogue/SqlText.h"
+#include "catalogue/Transaction.h"
+#include "files/FileIdentity.h"
+#include "files/FileTransfer.h"
+#include "files/ZipArchive.h"
+#include "shell/IgnoredError.h"
+#include "shell/Log.h"
+#include "shell/Options.h"
+#include "shell/Progress.h"
+#include "shell/Prompts.h"
+#include "shell/SettingsStore.h"
+
+#include <map>
+#include <set>
+#include <sys/stat.h>
+
+namespace orvella {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool fileExists(const fs::path& file) {
+    std::error_code error;
+    return fs::exists(file, error);
+}
+
+bool isRegularFile(const fs::path& file) {
+    std::error_code error;
+    return fs::is_regular_file(file, error);
+}
+
+int lastPosition(size_t count) {
+    return static_cast<int>(count) - 1;
+}
+
+// The item's path as the catalogue would store it.
+std::string folderText(const fs::path& folder) {
+    std::string text = folder.string();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+FileOptions ReadFileOptions(const SettingsSnapshot& settings) {
+    return {settings.boolean(kOptionsSection, "MoveFiles", true),
+            settings.boolean(kOptionsSection, "Overwrite", false)};
+}
+
+FileOperations::FileOperations(TStockDBObject& catalogue, Prompts& prompts, Progress& progress)
+    : catalogue_(catalogue), prompts_(prompts), progress_(progress) {}
+
+DropResult FileOperations::DropOnFolder(const std::vector<TImageData>& items,
+                                        const fs::path& folder, const FileOptions& options) {
+    DropResult result;
+    if (items.empty())
+        return result;
+    {
+        CatalogueBatch batch(catalogue_.Connection());
+        if (options.moveFiles)
+            readRecordedPaths(items);
+        ProgressScope progress(progress_, lastPosition(items.size()));
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (!items[i].FullName.empty() && fileExists(items[i].FullName))
+                moveOrCopy(items[i], folder, options, result);
+            progress.step(static_cast<int>(i));
+        }
+    }
+    if (options.moveFiles && !result.leftForExisting.empty())
+        prompts_.showMessage(kFilesDidNotMove);
+    return result;
+}
+
+bool FileOperations::moveOrCopy(const TImageData& item, const fs::path& folder,
+                                const FileOptions& options, DropResult& result) {
+    fs::path source = item.FullName;
+    fs::path target = folder / source.filename();
+    try {
+        Placement placement = options.moveFiles ? MoveFileTo(source, target, options.overwrite)
+                                                : CopyFileTo(source, target, options.overwrite);
+        if (placement == Placement::SameFile)
+            return false; // dropped on its own folder
+        if (placement == Placement::TargetExists) {
+            result.leftForExisting.push_back(item.FullName);
+            if (!options.moveFiles)
+                logGuarded("File " + item.FullName + " skipped. Already exists");
+            return false;
+        }
+        ++result.placed;
+        if (options.moveFiles && !item.MD5.empty())
+            ignoringErrors("FileOperations::followMove",
+                           [&] { followMove(item.MD5, source, target); });
+        return true;
+    } catch (const std::exception& error) {
+        logAlways("Can't move file " + source.string() + " to " + target.string());
+        logIgnoredError("FileOperations::DropOnFolder", error);
+        result.failed.push_back(item.FullName);
+        return false;
+    }
+}
+
+// The row follows the file it names. A row naming another file that still
+// exists belongs to that file: the moved one was a copy of it.
+void FileOperations::followMove(const std::string& key, const fs::path& source,
+                                const fs::path& target) {
+    auto known = recordedPaths_.find(key);
+    std::string recorded =
+        known != recordedPaths_.end() ? known->second : catalogue_.GetImagePath(key);
+    if (recorded.empty())
+        return;
+    if (recorded != source.string() && fileExists(recorded))
+        return;
+    catalogue_.SetImageFolder(key, folderText(target.parent_path()));
+    if (recorded != source.string() || fs::path(recorded).filename() != target.filename())
+        catalogue_.SetImageFileName(key, target.filename().string());
+}
+
+// The rows of the items' folders, read once for the whole drop.
+void FileOperations::readRecordedPaths(const std::vector<TImageData>& items) {
+    recordedPaths_.clear();
+    std::set<std::string> folders;
+    for (const TImageData& item : items)
+        if (folders.insert(item.FilePath).second) {
+            TQuery rows(catalogue_.Connection());
+            rows.SetSQL("select MD5, FileName from IMAGES where FilePath = " +
+                        QuotedStr(item.FilePath));
+            rows.Open();
+            for (; !rows.Eof(); rows.Next())
+                recordedPaths_.emplace(
+                    rows.FieldByName("MD5").AsString(),
+                    (fs::path(item.FilePath) / rows.FieldByName("FileName").AsString()).string());
+        }
+}
+
+int FileOperations::Paste(const std::vector<fs::path>& files, const fs::path& folder) {
+    int copied = 0;
+    for (const fs::path& file : files) {
+        try {
+            Placement placement = CopyFileTo(file, folder / file.filename(), false);
+            if (placement == Placement::Placed) {
+                logGuarded("File " + file.string() + " copied");
+                ++copied;
+            } else {
+                logGuarded("File " + file.string() + " skipped. Already exists");
+            }
+        } catch (const std::exception& error) {
+            logIgnoredError("FileOperations::Paste", error);
+        }
+    }
+    return copied;
+}
+
+fs::path FileOperations::CloneName(const fs::path& file) {
+    return file.parent_path() / (file.stem().string() + "_clone" + file.extension().string());
+}
+
+int FileOperations::CloneImages(const std::vector<TImageData>& items, bool overwrite) {
+    if (!prompts_.confirm("Do you want to clone selected files?") || items.empty())
+        return 0;
+    int made = 0;
+    ProgressScope progress(progress_, lastPosition(items.size()));
+    for (size_t i = 0; i < items.size(); ++i) {
+        const std::string& file = items[i].FullName;
+        if (isRegularFile(file)) {
+            ignoringErrors("FileOperations::CloneImages", [&] {
+                if (CopyFileTo(file, CloneName(file), overwrite) == Placement::Placed) {
+                    logGuarded("File " + file + " cloned");
+                    ++made;
+                } else {
+                    logGuarded("File " + CloneName(file).string() + " skipped. Already exists");
+                }
+            });
+        } else {
+            logGuarded("File " + file + " absent. Can't clone file");
+        }
+        progress.step(static_cast<int>(i));
+    }
+    return made;
+}
+
+bool FileOperations::RenameImage(TImageData& item, const std::string& newName) {
+    if (newName.empty() || newName == "." || newName == ".." ||
+        newName.find('/') != std::string::npos || newName == item.FileName)
+        return false;
+    fs::path source = item.FullName;
+    fs::path target = source.parent_path() / newName;
+    bool renamed = ignoringErrors("FileOperations::RenameImage", [&] {
+        if (MoveFileTo(source, target, false) != Placement::Placed)
+            throw std::runtime_error("cannot rename " + source.string() + ": " + newName +
+                                     " exists");
+    });
+    if (!renamed)
+        return false;
+    if (!item.MD5.empty() && catalogue_.GetImagePath(item.MD5) == source.string())
+        catalogue_.SetImageFileName(item.MD5, newName);
+    item.FileName = newName;
+    item.FullName = target.string();
+    return true;
+}
+
+int FileOperations::DeleteImages(const std::vector<TImageData>& items) {
+    if (!prompts_.confirm("Do you want to delete selected files irretrievably?") || items.empty())
+        return 0;
+    ProgressScope progress(progress_, lastPosition(items.size()));
+    for (size_t i = 0; i < items.size(); ++i) {
+        const TImageData& item = items[i];
+        ignoringErrors("FileOperations::DeleteImages", [&] {
+            int64_t size = item.FileSize;
+            struct stat status {};
+            if (::lstat(item.FullName.c_str(), &status) == 0) {
+                size = status.st_size;
+                fs::remove(item.FullName);
+                logGuarded("File " + item.FullName + " deleted");
+            } else {
+                logGuarded("File " + item.FullName + " absent. Can't delete file");
+            }
+            if (!item.MD5.empty())
+                forgetDeletedFile(item.MD5, item.FullName, size);
+        });
+        progress.step(static_cast<int>(i));
+    }
+    return static_cast<int>(items.size());
+}
+
+// The record stays while a file of its content remains: the file it names,
+// or else another one in a folder the catalogue knows, which it then names.
+void FileOperations::forgetDeletedFile(const std::string& key, const fs::path& file, int64_t size) {
+    std::string recorded = catalogue_.GetImagePath(key);
+    if (recorded.empty())
+        return;
+    if (recorded != file.string() && fileExists(recorded))
+        return;
+    fs::path other = otherFileWithKey(key, file, size);
+    if (other.empty()) {
+        catalogue_.DeleteImage(key);
+        return;
+    }
+    catalogue_.SetImageFolder(key, folderText(other.parent_path()));
+    catalogue_.SetImageFileName(key, other.filename().string());
+}
+
+// Only files of the same size are read; a catalogued file's own folder is
+// looked at first.
+fs::path FileOperations::otherFileWithKey(const std::string& key, const fs::path& deleted,
+                                          int64_t size) {
+    TQuery folders(catalogue_.Connection());
+    folders.SetSQL("select distinct FilePath from IMAGES");
+    folders.Open();
+    std::vector<fs::path> candidates{deleted.parent_path()};
+    for (; !folders.Eof(); folders.Next())
+        candidates.emplace_back(folders.FieldByName("FilePath").AsString());
+    for (const fs::path& folder : candidates) {
+        std::error_code error;
+        for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+             entry.increment(error)) {
+            std::error_code sizeError;
+            if (entry->path() == deleted || !entry->is_regular_file(sizeError) ||
+                static_cast<int64_t>(entry->file_size(sizeError)) != size || sizeError)
+                continue;
+            try {
+                if (FileMD5(entry->path()) == key)
+                    return entry->path();
+            } catch (const std::system_error&) {
+                // unreadable: not the file we look for
+            }
+        }
+    }
+    return {};
+}
+
+int FileOperations::ZipFiles(const std::vector<TImageData>& items) {
+    if (items.empty())
+        return 0;
+    int zipped = 0;
+    ProgressScope progress(progress_, lastPosition(items.size()));
+    for (size_t i = 0; i < items.size(); ++i) {
+        const std::string& file = items[i].FullName;
+        if (isRegularFile(file)) {
+            logGuarded("Zip dll loading...");
+            logGuarded(std::string("Zip dll state: loaded (libzip ") + ZipLibraryVersion() + ")");
+            if (ignoringErrors("FileOperations::ZipFiles",
+                               [&] { AddFileToArchive(file, ChangeExtension(file, "zip")); })) {
+                logGuarded("File zipped: " + file);
+                ++zipped;
+            }
+            logGuarded("Zip deactivated");
+        }
+        progress.step(static_cast<int>(i));
+    }
+    return zipped;
+}
+
+void FileOperations::SetActualImageLocation(const TImageData& item, const fs::path& chosenFile) {
+    std::string key = FileMD5(chosenFile);
+    if (key != item.MD5)
+        catalogue_.ChangeImageKey(key, item.MD5);
+    catalogue_.SetImageFolder(key, folderText(chosenFile.parent_path()));
+    catalogue_.SetImageFileName(key, chosenFile.filename().string());
+}
+
+namespace {
+
+TImageData itemAt(const fs::path& file) {
+    fs::path absolute = fs::absolute(file).lexically_normal();
+    TImageData item;
+    item.FileName = absolute.filename().string();
+    item.FilePath = folderText(absolute.parent_path());
+    item.FullName = absolute.string();
+    std::error_code error;
+    auto size = fs::file_size(absolute, error);
+    item.FileSize = error ? 0 : static_cast<int64_t>(size);
+    return item;
+}
+
+} // namespace
+
+TImageData ImageDataForFile(TStockDBObject& catalogue, const fs::path& file) {
+    return ImageDataForFiles(catalogue, {file}).front();
+}
+
+// One look at the catalogue per folder, however many of its files are given.
+std::vector<TImageData> ImageDataForFiles(TStockDBObject& catalogue,
+                                          const std::vector<fs::path>& files) {
+    std::vector<TImageData> items;
+    std::map<std::string, std::map<std::string, std::string>> keysByFolder;
+    for (const fs::path& file : files) {
+        TImageData item = itemAt(file);
+        auto [folder, added] = keysByFolder.try_emplace(item.FilePath);
+        if (added) {
+            TQuery rows(catalogue.Connection());
+            rows.SetSQL("select MD5, FileName from IMAGES where FilePath = " +
+                        QuotedStr(item.FilePath));
+            rows.Open();
+            for (; !rows.Eof(); rows.Next())
+                folder->second.emplace(rows.FieldByName("FileName").AsString(),
+                                       rows.FieldByName("MD5").AsString());
+        }
+        auto key = folder->second.find(item.FileName);
+        if (key != folder->second.end())
+            item.MD5 = key->second;
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+} // namespace orvella

@@ -1,0 +1,108 @@
+// The file commands of the file view from the command line: move and copy
+// into a folder, clone and zip, on the catalogue beside the tool.
+#include "files/FileIdentity.h"
+#include "files/FileOperations.h"
+#include "files/ZipArchive.h"
+#include "tool/ProgramCatalogue.h"
+#include "tool/ToolVerbs.h"
+
+#include <cstdio>
+
+namespace orvella::tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<TImageData> itemsOf(TStockDBObject& catalogue, const std::vector<std::string>& files) {
+    std::vector<fs::path> paths;
+    for (const std::string& file : files) {
+        std::error_code error;
+        if (!fs::is_regular_file(file, error))
+            throw std::runtime_error("no file " + file);
+        paths.emplace_back(file);
+    }
+    return ImageDataForFiles(catalogue, paths);
+}
+
+// Exit status 2 when files were left because their names were taken, 1 when
+// a move or copy failed.
+int drop(const std::vector<std::string>& args, bool move) {
+    if (args.size() < 2)
+        throw UsageError("a folder and files expected");
+    fs::path folder = folderArgument(args[0]);
+    ProgramCatalogue program;
+    CommandLinePrompts prompts;
+    SilentProgress progress;
+    FileOptions options = ReadFileOptions(program.settings);
+    options.moveFiles = move;
+    std::vector<TImageData> items = itemsOf(program.catalogue, {args.begin() + 1, args.end()});
+    DropResult result =
+        FileOperations(program.catalogue, prompts, progress).DropOnFolder(items, folder, options);
+    for (const std::string& file : result.failed)
+        std::fprintf(stderr, "cannot %s %s\n", move ? "move" : "copy", file.c_str());
+    if (!move)
+        for (const std::string& file : result.leftForExisting)
+            std::fprintf(stderr, "%s skipped: a file of that name is in the folder\n",
+                         file.c_str());
+    return !result.failed.empty() ? 1 : !result.leftForExisting.empty() ? 2 : 0;
+}
+
+int moveFiles(const std::vector<std::string>& args) {
+    return drop(args, true);
+}
+
+int copyFiles(const std::vector<std::string>& args) {
+    return drop(args, false);
+}
+
+// One file at a time, so that each one's outcome can be told.
+template <class Command> int eachFile(const std::vector<std::string>& args, Command command) {
+    if (args.empty())
+        throw UsageError("files expected");
+    ProgramCatalogue program;
+    CommandLinePrompts prompts;
+    SilentProgress progress;
+    FileOperations operations(program.catalogue, prompts, progress);
+    int status = 0;
+    for (const TImageData& item : itemsOf(program.catalogue, args))
+        if (!command(operations, program, item))
+            status = 1;
+    return status;
+}
+
+int cloneFiles(const std::vector<std::string>& args) {
+    return eachFile(args, [](FileOperations& operations, ProgramCatalogue& program,
+                             const TImageData& item) {
+        bool overwrite = ReadFileOptions(program.settings).overwrite;
+        fs::path clone = FileOperations::CloneName(item.FullName);
+        if (operations.CloneImages({item}, overwrite) == 1) {
+            std::printf("%s\n", clone.c_str());
+            return true;
+        }
+        std::fprintf(stderr, "%s not cloned: %s exists\n", item.FullName.c_str(), clone.c_str());
+        return false;
+    });
+}
+
+int zipFiles(const std::vector<std::string>& args) {
+    return eachFile(
+        args, [](FileOperations& operations, ProgramCatalogue&, const TImageData& item) {
+            std::string archive = ChangeExtension(item.FullName, "zip");
+            if (operations.ZipFiles({item}) == 1) {
+                std::printf("%s\n", archive.c_str());
+                return true;
+            }
+            std::fprintf(stderr, "cannot zip %s into %s\n", item.FullName.c_str(), archive.c_str());
+            return false;
+        });
+}
+
+ToolVerbRegistration moveVerb{{"move", "FOLDER FILE...", moveFiles}};
+ToolVerbRegistration copyVerb{{"copy", "FOLDER FILE...", copyFiles}};
+ToolVerbRegistration cloneVerb{{"clone", "FILE...", cloneFiles}};
+ToolVerbRegistration zipVerb{{"zip", "FILE...", zipFiles}};
+
+} // namespace
+
+} // namespace orvella::tool
