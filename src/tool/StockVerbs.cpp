@@ -44,7 +44,8 @@ bool isSecret(const std::string& key) {
 
 // The catalogue of the program folder with the stock editor on it.
 struct Accounts {
-    Accounts() : connection(programFolder() / TCatalogueConnection::kFileName), db(connection) {}
+    explicit Accounts(const fs::path& folder = programFolder())
+        : connection(folder / TCatalogueConnection::kFileName), db(connection) {}
     TCatalogueConnection connection;
     TStockDBObject db;
     StockAccountEditor editor{db};
@@ -71,25 +72,26 @@ int stockSet(const std::vector<std::string>& args) {
 
 // One line per stock: id, name, enabled, FTP enabled, FTP host, by tabs.
 int listStocks(const std::vector<std::string>& args) {
-    if (!args.empty())
-        throw UsageError("no arguments expected");
-    Accounts accounts;
+    if (args.size() > 1)
+        throw UsageError("at most one program folder expected");
+    Accounts accounts(args.empty() ? programFolder() : fs::path(args[0]));
     for (const TStock& stock : accounts.editor.stocks())
         std::printf("%d\t%s\t%d\t%d\t%s\n", stock.StockId, stock.Name.c_str(),
                     stock.Enabled ? 1 : 0, stock.FtpEnabled ? 1 : 0, stock.FtpHost.c_str());
     return 0;
 }
 
-SettingsStore settingsStore() {
-    return SettingsStore(programFolder(), registryFileFromEnvironment());
+SettingsStore settingsStore(const fs::path& folder = programFolder()) {
+    return SettingsStore(folder, registryFileFromEnvironment());
 }
 
 // KEY=VALUE for every setting of the options dialog; a proxy password only
 // says that there is one.
 int listOptions(const std::vector<std::string>& args) {
-    if (!args.empty())
-        throw UsageError("no arguments expected");
-    OptionSettings settings = OptionSettings::load(settingsStore());
+    if (args.size() > 1)
+        throw UsageError("at most one program folder expected");
+    OptionSettings settings =
+        OptionSettings::load(settingsStore(args.empty() ? programFolder() : fs::path(args[0])));
     for (const auto& [key, value] : settings.values()) {
         std::string shown = key == "ProxyPass" && !value.empty() ? "****" : value;
         std::printf("%s=%s\n", key.c_str(), shown.c_str());
@@ -115,8 +117,8 @@ ToolVerbRegistration stockSetVerb{
      "NAME KEY VALUE (KEY: login, password, weblogin, webpassword, enabled, ftpenabled, ftphost, "
      "url)",
      stockSet}};
-ToolVerbRegistration stocksVerb{{"stocks", "", listStocks}};
-ToolVerbRegistration optionsVerb{{"options", "", listOptions}};
+ToolVerbRegistration stocksVerb{{"stocks", "[PROGRAM_FOLDER]", listStocks}};
+ToolVerbRegistration optionsVerb{{"options", "[PROGRAM_FOLDER]", listOptions}};
 ToolVerbRegistration optionSetVerb{{"option-set", "KEY VALUE", setOption}};
 
 } // namespace

@@ -59,6 +59,7 @@ TEST_F(StockVerbsTest, AccountsAreSetUpFieldByFieldAndListedWithoutPasswords) {
     ToolOutput listing = ok({"stocks"});
     EXPECT_EQ(listing.out, "0\tPixel Market\t1\t1\t127.0.0.1:2121\n1\tWeb Only\t0\t0\t\n");
     EXPECT_EQ(listing.out.find("s3cret"), std::string::npos);
+    EXPECT_EQ(ok({"stocks", tool.folder().string()}).out, listing.out) << "a program folder given";
 
     ok({"stock-set", "Web Only", "ftphost", "127.0.0.1:21"});
     ok({"stock-set", "Web Only", "ftpenabled", "1"});
@@ -79,7 +80,7 @@ TEST_F(StockVerbsTest, RefusalsGoToStandardErrorWithStatusOne) {
         {{"stock-set", "Taken", "password", "x"}, "Stock Taken has no FTP upload"},
         {{"stock-set", "Taken", "colour", "red"}, "Unknown stock field colour"},
         {{"stock-set", "Taken", "enabled", "maybe"}, "Not a switch value: maybe"},
-        {{"stocks", "extra"}, "usage: orvella-tool stocks"},
+        {{"stocks", "one", "two"}, "usage: orvella-tool stocks [PROGRAM_FOLDER]"},
         {{"stock-set", "Taken", "webpassword", "-"}, "no password on standard input"},
         {{"option-set", "ProxyPort", "70000"}, "The proxy port must be a number from 1 to 65535"},
         {{"option-set", "ProxyType", "1"}, "Unknown option ProxyType"},
