@@ -18,7 +18,6 @@
 #include <cerrno>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -30,15 +29,16 @@ namespace {
 constexpr const char* kRewriteQuestion = "Do you want to rewrite existsing file?";
 constexpr const char* kSaveKindsWarning = "You can save BMP and JPEG images only.";
 
+// One read of the whole file into a buffer of its size.
 std::string readWholeFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
     if (!in)
         throw std::system_error(errno, std::generic_category(), "cannot open " + file.string());
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad())
+    std::string bytes(static_cast<size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
         throw std::system_error(errno, std::generic_category(), "cannot read " + file.string());
-    return std::move(bytes).str();
+    return bytes;
 }
 
 struct TurboHandle {
