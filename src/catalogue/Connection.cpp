@@ -4,6 +4,8 @@
 
 #include "shell/Log.h"
 
+#include <QString>
+
 #include <regex>
 #include <set>
 #include <vector>
@@ -19,6 +21,21 @@ const char* const kRequiredTables[] = {
     "EXIF",           "IPTCTAG",       "IPTC",          "RULE_KEY",
 };
 
+// FOLD_CASE(text): the text with every letter folded to one case (SQLite's
+// own NOCASE folds ASCII letters only), so that keyword lookups find 'CAFÉ'
+// for 'café'.
+void foldCase(sqlite3_context* context, int, sqlite3_value** arguments) {
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
+    int length = sqlite3_value_bytes(arguments[0]);
+    QByteArray folded = QString::fromUtf8(text, length).toCaseFolded().toUtf8();
+    sqlite3_result_text(context, folded.constData(), static_cast<int>(folded.size()),
+                        SQLITE_TRANSIENT);
+}
+
 } // namespace
 
 TCatalogueConnection::TCatalogueConnection(std::filesystem::path file) : file_(std::move(file)) {
@@ -31,6 +48,8 @@ TCatalogueConnection::TCatalogueConnection(std::filesystem::path file) : file_(s
         sqlite3_close(db_);
         throw ECatalogueOpenError("cannot open " + file_.string() + ": " + message);
     }
+    sqlite3_create_function_v2(db_, "FOLD_CASE", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               foldCase, nullptr, nullptr, nullptr);
     try {
         takeExclusiveLock();
         checkTables();
