@@ -114,7 +114,7 @@ std::string rewriteOnce(const std::string& jpeg, const std::function<void(TIPTCd
         data.CreateEmptyIPTC();
     }
     change(*data.IptcObj());
-    data.SetIPTCSegment(data.IptcObj()->BuildIPTCBlock());
+    data.IptcObj()->StoreInOwner();
     return data.ComposeJpeg(image, true);
 }
 
