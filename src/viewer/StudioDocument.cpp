@@ -348,28 +348,34 @@ std::string StudioDocument::StatusText(int panel) const {
     return panel == 0 ? panel0_ : panel1_;
 }
 
-bool StudioDocument::step(const std::function<std::vector<std::string>()>& listPaths, bool fit,
+std::optional<std::string>
+StudioDocument::Neighbour(const std::function<std::vector<std::string>()>& listPaths,
                           int direction) {
     if (navigation_.empty())
         navigation_ = listPaths();
     auto found = std::find(navigation_.begin(), navigation_.end(), currentFile_.string());
     if (found == navigation_.end() || currentFile_.empty())
-        return false;
+        return std::nullopt;
     auto index = found - navigation_.begin() + direction;
     if (index < 0 || index >= static_cast<std::ptrdiff_t>(navigation_.size()))
-        return false;
-    Load(navigation_[static_cast<size_t>(index)], fit);
-    return true;
+        return std::nullopt;
+    return navigation_[static_cast<size_t>(index)];
 }
 
 bool StudioDocument::LoadNext(const std::function<std::vector<std::string>()>& listPaths,
                               bool fit) {
-    return step(listPaths, fit, 1);
+    std::optional<std::string> next = Neighbour(listPaths, 1);
+    if (next)
+        Load(*next, fit);
+    return next.has_value();
 }
 
 bool StudioDocument::LoadPrevious(const std::function<std::vector<std::string>()>& listPaths,
                                   bool fit) {
-    return step(listPaths, fit, -1);
+    std::optional<std::string> previous = Neighbour(listPaths, -1);
+    if (previous)
+        Load(*previous, fit);
+    return previous.has_value();
 }
 
 void StudioDocument::saveJpeg() {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -82,6 +83,11 @@ public:
     bool LoadNext(const std::function<std::vector<std::string>()>& listPaths, bool fit);
     bool LoadPrevious(const std::function<std::vector<std::string>()>& listPaths, bool fit);
     const std::vector<std::string>& NavigationList() const { return navigation_; }
+    // The file "Load next" (direction 1) or "Load previous" (-1) would load,
+    // filling the navigation list as they do; none at either end or when the
+    // current file is not in the list.
+    std::optional<std::string> Neighbour(const std::function<std::vector<std::string>()>& listPaths,
+                                         int direction);
 
     // "Save Image": asks before rewriting the current file. A JPEG's data is
     // turned losslessly (so metadata written meanwhile stays too); when its
@@ -112,7 +118,6 @@ public:
     std::string StatusText(int panel) const;
 
 private:
-    bool step(const std::function<std::vector<std::string>()>& listPaths, bool fit, int direction);
     void ensureFullPicture();
     void saveJpeg();
     void turn(bool clockwise);
