@@ -26,6 +26,9 @@ QToolButton* speedButton(const char* name, const char* caption) {
     auto* button = named<QToolButton>(name);
     button->setText(caption);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // The captions are long: the buttons give way when the window is narrow.
+    button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    button->setMinimumWidth(12);
     return button;
 }
 
@@ -44,6 +47,8 @@ IptcPatternPage::IptcPatternPage(WindowContext& context, QWidget* parent)
     for (const std::string& item : TIptcPattern::DatasetItems())
         tags_->addItem(QString::fromStdString(item));
     tags_->setCurrentIndex(0);
+    tags_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    tags_->setMinimumContentsLength(1);
     value_ = named<QPlainTextEdit>("mIPTC");
     grid_ = named<QTableWidget>("vleIPTC", 0, 2);
     grid_->setHorizontalHeaderLabels({"IPTC Tag", "Value"});
@@ -68,9 +73,9 @@ IptcPatternPage::IptcPatternPage(WindowContext& context, QWidget* parent)
     middle->addWidget(remove);
     middle->addStretch();
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(2);
     for (QToolButton* button : {save, load, getData, apply})
-        buttons->addWidget(button);
-    buttons->addStretch();
+        buttons->addWidget(button, 1);
     auto* right = new QVBoxLayout;
     right->addLayout(buttons);
     right->addWidget(grid_, 1);
@@ -79,6 +84,17 @@ IptcPatternPage::IptcPatternPage(WindowContext& context, QWidget* parent)
     layout->addLayout(middle);
     layout->addLayout(right, 2);
     setContent(page);
+
+    // The page sits under the image list: it gives way to a narrow window
+    // rather than widen it.
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             add, remove, value_, page->findChild<QLabel*>("lblSelectTag"),
+             page->findChild<QLabel*>("lblTagValue")}) {
+        widget->setSizePolicy(QSizePolicy::Ignored, widget->sizePolicy().verticalPolicy());
+        widget->setMinimumWidth(24);
+    }
+    grid_->setMinimumWidth(60);
+    layout->setContentsMargins(4, 4, 4, 4);
 
     connect(add, &QPushButton::clicked, this, &IptcPatternPage::addTag);
     connect(remove, &QPushButton::clicked, this, &IptcPatternPage::deleteTag);

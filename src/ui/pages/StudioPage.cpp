@@ -48,6 +48,13 @@ QTabWidget* enclosingTabs(QWidget* widget) {
     return nullptr;
 }
 
+// A status panel 200 pixels wide that gives way to a narrow window.
+class StatusPanel : public QLabel {
+public:
+    QSize sizeHint() const override { return {200, QLabel::sizeHint().height()}; }
+    QSize minimumSizeHint() const override { return {40, QLabel::minimumSizeHint().height()}; }
+};
+
 } // namespace
 
 // The picture control: the document's picture drawn where the document says,
@@ -101,10 +108,8 @@ StudioPage::StudioPage(WindowContext& context, QWidget* parent)
     scroll_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* status = named<QStatusBar>("StudioBar");
     status->setSizeGripEnabled(false);
-    panel0_ = named<QLabel>("lblStudioPanel0");
-    panel1_ = named<QLabel>("lblStudioPanel1");
-    panel0_->setFixedWidth(200);
-    panel1_->setMinimumWidth(200);
+    panel0_ = named<StatusPanel>("lblStudioPanel0");
+    panel1_ = named<StatusPanel>("lblStudioPanel1");
     status->addWidget(panel0_);
     status->addWidget(panel1_, 1);
 
