@@ -3,6 +3,15 @@
 // Usage: orvella-page-screenshots PROGRAM_FOLDER PICTURE_FOLDER OUTPUT_FOLDER
 #include "support/WindowHarness.h"
 #include "ui/ImageListView.h"
+#include "ui/pages/IptcPatternPage.h"
+#include "ui/pages/StudioPage.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
 
 #include <QTabWidget>
 #include <QTest>
@@ -17,7 +26,8 @@ int main(int argc, char** argv) {
     TfrmMain& window = harness.window;
     window.SelectFolder(argv[2]);
     auto* easy = window.findChild<ImageListView*>("Easy");
-    if (!QTest::qWaitFor([easy] { return easy->Items()->groupCaption(0).startsWith("Files ("); }, 20000))
+    if (!QTest::qWaitFor([easy] { return easy->Items()->groupCaption(0).startsWith("Files ("); },
+                         20000))
         return 1;
     easy->setCurrentIndex(easy->model()->index(1, 0));
     QString output = argv[3];
@@ -32,5 +42,50 @@ int main(int argc, char** argv) {
     };
     shoot(window.findChild<QTabWidget*>("PageControl1"), "left");
     shoot(window.findChild<QTabWidget*>("PageControl2"), "right");
+
+    // The Studio page: the selected picture fitted, zoomed in twice, and an
+    // EPS file through the PostScript renderer.
+    auto* centre = window.findChild<QTabWidget*>("sPageControl1");
+    auto* studio = window.findChild<StudioPage*>("StudioPage");
+    auto shootStudio = [&](const char* name) {
+        QTest::qWaitFor([studio] { return !studio->loading(); }, 20000);
+        QTest::qWait(100);
+        window.grab().save(QString("%1/centre-%2.png").arg(output, name));
+    };
+    centre->setCurrentWidget(studio);
+    easy->selectionModel()->select(easy->model()->index(1, 0), QItemSelectionModel::ClearAndSelect);
+    studio->loadSelectedFile();
+    shootStudio("studio-fitted");
+    studio->findChild<QToolButton*>("btnPlus")->click();
+    studio->findChild<QToolButton*>("btnPlus")->click();
+    shootStudio("studio-zoomed");
+    QTemporaryDir scratch;
+    QFile eps(scratch.filePath("logo.eps"));
+    eps.open(QIODevice::WriteOnly);
+    eps.write("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 288 144\n"
+              "0 0.6 0 setrgbcolor 0 0 144 144 rectfill\n"
+              "0 0 0.8 setrgbcolor 200 40 moveto 260 72 lineto 200 104 lineto closepath fill\n"
+              "showpage\n");
+    eps.close();
+    studio->load(eps.fileName().toStdString(), true);
+    shootStudio("studio-eps");
+    centre->setCurrentIndex(0);
+
+    // The IPTC Pattern page with a pattern being put together.
+    auto* bottom = window.findChild<QTabWidget*>("pcBottom");
+    auto* pattern = window.findChild<IptcPatternPage*>("IptcPatternPage");
+    bottom->setCurrentWidget(pattern);
+    auto add = [pattern](const char* item, const char* value) {
+        pattern->findChild<QComboBox*>("cmbIPTC")->setCurrentText(item);
+        pattern->findChild<QPlainTextEdit*>("mIPTC")->setPlainText(value);
+        pattern->findChild<QPushButton*>("atnAddTag")->click();
+    };
+    add("ObjectName (Caption)", "Harbour at dawn");
+    add("Keywords (Keywords)", "harbour; boats\nsunrise");
+    add("City (City)", "Bergen");
+    pattern->findChild<QComboBox*>("cmbIPTC")->setCurrentText("Copyright (Copyright Notice)");
+    pattern->findChild<QPlainTextEdit*>("mIPTC")->setPlainText("(c) Orvella");
+    QTest::qWait(100);
+    window.grab().save(QString("%1/bottom-iptc-pattern.png").arg(output));
     return 0;
 }
