@@ -65,6 +65,11 @@ template <class Work> void writingFile(const fs::path& file, Work&& work) {
         work();
     } catch (const EImageWriteError&) {
         throw;
+    } catch (const EDeferredWriteError& error) {
+        // an earlier file of the series, completed only now
+        EImageWriteError failure(error.file(), error.what());
+        logAlways(failure.what());
+        throw failure;
     } catch (const std::exception& error) {
         EImageWriteError failure(file, error.what());
         logAlways(failure.what());
@@ -73,6 +78,16 @@ template <class Work> void writingFile(const fs::path& file, Work&& work) {
 }
 
 } // namespace
+
+void FileWriteSeries::finish() {
+    try {
+        batch_.finish();
+    } catch (const EDeferredWriteError& error) {
+        EImageWriteError failure(error.file(), error.what());
+        logAlways(failure.what());
+        throw failure;
+    }
+}
 
 EImageWriteError::EImageWriteError(fs::path file, std::string reason)
     : std::runtime_error("Could not write " + file.string() + ": " + reason),
@@ -171,6 +186,7 @@ void ImageInfoEditor::prepareForWriting(const fs::path& file) const {
 void ImageInfoEditor::WriteIPTCField(const std::vector<TImageData>& selection,
                                      std::string_view name, std::string_view value) {
     requireKnownDataset(name);
+    FileWriteSeries series;
     for (const TImageData& item : selection) {
         fs::path file = item.FullName;
         if (!IsMetadataFile(file))
@@ -191,6 +207,7 @@ void ImageInfoEditor::WriteIPTCField(const std::vector<TImageData>& selection,
             iptc.WriteIPTCFile(file);
         });
     }
+    series.finish();
 }
 
 void ImageInfoEditor::WriteIPTCFieldToFile(const fs::path& file, std::string_view name,
@@ -339,11 +356,13 @@ void ImageInfoEditor::Synchronize(const std::vector<TImageData>& selection, Prog
     ProgressScope scope(progress, static_cast<int>(selection.size()) - 1);
     for (const auto& [image, id] : additions)
         catalogue_.AddKeywordToImage(images[image]->MD5, id);
+    FileWriteSeries series;
     for (size_t i = 0; i < selection.size(); ++i) {
         SaveKeywordsToFile(selection[i].FullName, selection[i].MD5, true);
         logGuarded("Keywords for " + selection[i].MD5 + " saved");
         scope.step(static_cast<int>(i));
     }
+    series.finish();
     logGuarded("Keywords sychronized");
 }
 

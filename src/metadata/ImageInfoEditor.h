@@ -2,6 +2,7 @@
 
 #include "catalogue/FileRecords.h"
 #include "catalogue/StockDB.h"
+#include "shell/AtomicFile.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -26,6 +27,18 @@ public:
 private:
     std::filesystem::path file_;
     std::string reason_;
+};
+
+// A series of file rewrites made by one command: each file is written and its
+// write-back started, and completed a few files later (AtomicWriteBatch), so
+// the command does not wait for each file's flush in turn. finish() completes
+// the rest and reports a file that could not be completed as EImageWriteError.
+class FileWriteSeries {
+public:
+    void finish();
+
+private:
+    AtomicWriteBatch batch_;
 };
 
 // The four text fields of the "Info" page as a file holds them.

@@ -121,6 +121,7 @@ template <class Work>
 void KeywordTools::forEachImage(const std::vector<TImageData>& selection, std::optional<bool> merge,
                                 Work&& work) {
     ProgressScope progress(progress_, static_cast<int>(selection.size()) - 1);
+    FileWriteSeries series;
     for (size_t i = 0; i < selection.size(); ++i) {
         const TImageData& image = selection[i];
         // The file's own keywords join first, so that what the command adds
@@ -132,6 +133,7 @@ void KeywordTools::forEachImage(const std::vector<TImageData>& selection, std::o
             editor_.SaveKeywordsToFile(image.FullName, image.MD5, *merge);
         progress.step(static_cast<int>(i));
     }
+    series.finish();
 }
 
 // The ids of the keywords, each created when new, in order and once each.
@@ -231,6 +233,7 @@ void KeywordTools::SortKeywords(const std::vector<TImageData>& selection) {
     if (selection.empty())
         return;
     ProgressScope progress(progress_, static_cast<int>(selection.size()) - 1);
+    FileWriteSeries series;
     for (size_t i = 0; i < selection.size(); ++i) {
         const TImageData& image = selection[i];
         if (IsMetadataFile(image.FullName)) {
@@ -239,6 +242,7 @@ void KeywordTools::SortKeywords(const std::vector<TImageData>& selection) {
         }
         progress.step(static_cast<int>(i));
     }
+    series.finish();
 }
 
 std::vector<std::string>
