@@ -46,7 +46,7 @@ Measure loadOnce(TfrmMain& window, const QString& folder, int expected) {
     measure.seconds = clock.nsecsElapsed() / 1e9;
     ticker.stop();
     window.SelectFolder(QString("/")); // leave it, so the next select reloads
-    while (window.MainFolderView()->Loading()) {
+    while (window.MainFolderLoading()) {
         QCoreApplication::processEvents();
         QThread::msleep(5);
     }
@@ -67,7 +67,9 @@ int main(int argc, char** argv) {
     int expected = std::atoi(argv[3]);
     Measure cold = loadOnce(window, argv[2], expected);
     Measure warm = loadOnce(window, argv[2], expected);
-    std::printf("first load  %.3f s, window thread busy at most %.1f ms\n", cold.seconds, cold.longestBusyMs);
-    std::printf("second load %.3f s, window thread busy at most %.1f ms\n", warm.seconds, warm.longestBusyMs);
+    std::printf("first load  %.3f s, window thread busy at most %.1f ms\n", cold.seconds,
+                cold.longestBusyMs);
+    std::printf("second load %.3f s, window thread busy at most %.1f ms\n", warm.seconds,
+                warm.longestBusyMs);
     return 0;
 }

@@ -76,15 +76,21 @@ run_curl() {
   (cd "$work/photos" && curl -s -S -T "{$list}" "ftp://curl:pw@127.0.0.1:$port/")
 }
 
+# The server's CPU time (user + system, in clock ticks) while each side sends.
+server_ticks() { awk '{ print $14 + $15 }' "/proc/$server_pid/stat"; }
+ticks_orvella=0
+ticks_curl=0
 best_orvella=
 best_curl=
 for round in $(seq 1 "$rounds"); do
   for who in orvella curl; do
     [ $((round % 2)) -eq 0 ] && who=$([ "$who" = orvella ] && echo curl || echo orvella)
     ready_again
+    ticks=$(server_ticks)
     start=$(now)
     "run_$who"
     took=$(echo "$(now) - $start" | bc -l)
+    eval "ticks_$who=\$((ticks_$who + $(server_ticks) - ticks))"
     for i in $(seq 1 $files); do
       cmp -s "$work/photos/photo$i.jpg" "$work/home-$who/photo$i.jpg" ||
         { echo "bench/upload.sh: $who did not store photo$i.jpg intact" >&2; exit 1; }
@@ -101,3 +107,7 @@ curl_rate=$(echo "$total_mb / $best_curl" | bc -l)
 printf 'orvella-tool upload-ready: %7.1f MB/s (%d files of %d MB in %.3f s)\n' "$orvella_rate" $files $size_mb "$best_orvella"
 printf 'curl -T:                   %7.1f MB/s (%d files of %d MB in %.3f s)\n' "$curl_rate" $files $size_mb "$best_curl"
 printf 'ratio (orvella / curl throughput): %.2f\n' "$(echo "$orvella_rate / $curl_rate" | bc -l)"
+ticks=$(getconf CLK_TCK)
+printf 'server CPU over all rounds: %.2f s receiving from orvella-tool, %.2f s from curl (ratio %.2f)\n' \
+  "$(echo "$ticks_orvella / $ticks" | bc -l)" "$(echo "$ticks_curl / $ticks" | bc -l)" \
+  "$(echo "$ticks_orvella / ($ticks_curl + 0.0001)" | bc -l)"

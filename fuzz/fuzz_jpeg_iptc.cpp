@@ -1,8 +1,10 @@
-// Segment scan of a JPEG file, IPTC parsing, rebuilding the block and
-// composing the rewritten file, on arbitrary bytes.
+// Segment scan of a JPEG file, IPTC parsing (image resources, character
+// set), rebuilding the block, bringing the XMP packet in step and composing
+// the rewritten file, on arbitrary bytes.
 #include "metadata/IPTCData.h"
 #include "metadata/ImgData.h"
 #include "metadata/JpegImage.h"
+#include "metadata/XmpPacket.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,6 +28,15 @@ void rebuildAndReparse(TimgData& data) {
         iptc.ParseIPTC();
     } catch (const EIPTCTooLarge&) {
         // Refused as too large for one segment: a correct outcome.
+    }
+    try {
+        std::string packet = UpdateXmpPacket(data.XmpPacket(), iptc.Fields());
+        data.SetXmpPacket(packet);
+        ReadXmpFields(packet);
+    } catch (const EXmpError&) {
+        // A packet the XMP parser refuses is kept as it was.
+    } catch (const EXmpTooLarge&) {
+        // Refused as too large for one segment.
     }
 }
 

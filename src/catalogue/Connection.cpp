@@ -2,17 +2,39 @@
 
 #include <sqlite3.h>
 
+#include "shell/Log.h"
+
+#include <QString>
+
+#include <regex>
 #include <set>
+#include <vector>
 
 namespace orvella {
 
 namespace {
 
 const char* const kRequiredTables[] = {
-    "IMAGES",        "IMAGE_STOCK", "IMAGE_STATE",   "STOCK",         "KEYWORDS",   "IMAGE_KEYWORD",
-    "CATEGORY",      "CATEGORY_KEYWORD", "IMAGE_CATEGORY", "MODEL_RELEASE", "IMAGE_RELEASE",
-    "EXIFTAG",       "EXIF",        "IPTCTAG",       "IPTC",          "RULE_KEY",
+    "IMAGES",         "IMAGE_STOCK",   "IMAGE_STATE",   "STOCK",
+    "KEYWORDS",       "IMAGE_KEYWORD", "CATEGORY",      "CATEGORY_KEYWORD",
+    "IMAGE_CATEGORY", "MODEL_RELEASE", "IMAGE_RELEASE", "EXIFTAG",
+    "EXIF",           "IPTCTAG",       "IPTC",          "RULE_KEY",
 };
+
+// FOLD_CASE(text): the text with every letter folded to one case (SQLite's
+// own NOCASE folds ASCII letters only), so that keyword lookups find 'CAFÉ'
+// for 'café'.
+void foldCase(sqlite3_context* context, int, sqlite3_value** arguments) {
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
+    int length = sqlite3_value_bytes(arguments[0]);
+    QByteArray folded = QString::fromUtf8(text, length).toCaseFolded().toUtf8();
+    sqlite3_result_text(context, folded.constData(), static_cast<int>(folded.size()),
+                        SQLITE_TRANSIENT);
+}
 
 } // namespace
 
@@ -26,16 +48,21 @@ TCatalogueConnection::TCatalogueConnection(std::filesystem::path file) : file_(s
         sqlite3_close(db_);
         throw ECatalogueOpenError("cannot open " + file_.string() + ": " + message);
     }
+    sqlite3_create_function_v2(db_, "FOLD_CASE", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               foldCase, nullptr, nullptr, nullptr);
     try {
         takeExclusiveLock();
         checkTables();
+        compareImageLocationsExactly();
     } catch (...) {
         sqlite3_close(db_);
         throw;
     }
 }
 
-TCatalogueConnection::~TCatalogueConnection() { sqlite3_close_v2(db_); }
+TCatalogueConnection::~TCatalogueConnection() {
+    sqlite3_close_v2(db_);
+}
 
 std::string TCatalogueConnection::ConnectionString() const {
     return "SQLite catalogue " + std::filesystem::absolute(file_).string() +
@@ -73,6 +100,72 @@ void TCatalogueConnection::checkTables() {
         if (!present.count(table))
             throw ECatalogueOpenError(file_.string() + " is not a catalogue: table " + table +
                                       " is missing");
+}
+
+std::string TCatalogueConnection::singleText(const char* sql) {
+    sqlite3_stmt* statement = nullptr;
+    std::string text;
+    if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0))
+        text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    sqlite3_finalize(statement);
+    return text;
+}
+
+// Catalogues made before file names and folders compared exactly declare
+// IMAGES.FileName and IMAGES.FilePath COLLATE NOCASE; there, 'A.jpg' and
+// 'a.jpg' in one folder are one file to every statement. The engine cannot
+// change a column's collation in place, so the table is rebuilt with the
+// shipped declaration in one transaction, its rows copied, and its indexes
+// and triggers made again (an index takes the collation of its column).
+void TCatalogueConnection::compareImageLocationsExactly() {
+    static const std::regex caseless(R"((FileName|FilePath)\s+TEXT\s+COLLATE\s+NOCASE)",
+                                     std::regex::icase);
+    std::string table =
+        singleText("select sql from sqlite_master where type = 'table' and name = 'IMAGES'");
+    if (!std::regex_search(table, caseless))
+        return;
+    std::vector<std::string> dependents;
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db_,
+                       "select sql from sqlite_master where tbl_name = 'IMAGES' and type in "
+                       "('index', 'trigger') and sql is not null order by type",
+                       -1, &statement, nullptr);
+    while (statement && sqlite3_step(statement) == SQLITE_ROW)
+        dependents.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+
+    // The old table steps aside under another name; in the legacy mode of the
+    // rename, views and triggers of other tables that name IMAGES keep naming
+    // it, and so name the new table.
+    execute("PRAGMA legacy_alter_table = ON");
+    execute("BEGIN IMMEDIATE");
+    try {
+        execute("ALTER TABLE IMAGES RENAME TO IMAGES_CASELESS");
+        execute("CREATE TABLE IMAGES (\n"
+                "    MD5          TEXT COLLATE NOCASE PRIMARY KEY NOT NULL,\n"
+                "    FileName     TEXT COLLATE BINARY,\n"
+                "    FilePath     TEXT COLLATE BINARY,\n"
+                "    ModifyDate   TEXT,\n"
+                "    CreationDate TEXT,\n"
+                "    FileSize     INTEGER,\n"
+                "    ImgBits      INTEGER,\n"
+                "    ParentCopy   TEXT COLLATE NOCASE\n"
+                ")");
+        execute("INSERT INTO IMAGES (MD5, FileName, FilePath, ModifyDate, CreationDate, "
+                "FileSize, ImgBits, ParentCopy) SELECT MD5, FileName, FilePath, ModifyDate, "
+                "CreationDate, FileSize, ImgBits, ParentCopy FROM IMAGES_CASELESS");
+        execute("DROP TABLE IMAGES_CASELESS");
+        for (const std::string& sql : dependents)
+            execute(sql.c_str());
+        execute("COMMIT");
+    } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(db_, "PRAGMA legacy_alter_table = OFF", nullptr, nullptr, nullptr);
+        throw;
+    }
+    execute("PRAGMA legacy_alter_table = OFF");
+    logGuarded("Catalogue: file names and folders of IMAGES now compare exactly");
 }
 
 } // namespace orvella

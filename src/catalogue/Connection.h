@@ -43,6 +43,8 @@ private:
     void execute(const char* sql);
     void takeExclusiveLock();
     void checkTables();
+    std::string singleText(const char* sql);
+    void compareImageLocationsExactly();
 
     std::filesystem::path file_;
     sqlite3* db_ = nullptr;

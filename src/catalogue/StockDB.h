@@ -54,6 +54,14 @@ struct TModelRelease {
 using TModelReleases = std::vector<TModelRelease>;
 using TMR = TModelRelease; // what the release list's entries carry
 
+// A catalogue row of one folder, as the folder loader matches it to a file.
+struct TFolderImage {
+    std::string MD5;
+    std::string FileName;
+    int64_t FileSize = 0;
+    std::string FilePath;
+};
+
 // The state ordinal of a stored STATE_ID text: digit d gives d + 1, any
 // other text 0.
 uint8_t StateOrdinalOf(const std::string& stateId);
@@ -89,6 +97,12 @@ public:
     std::string GetImagePath(const std::string& key);
     void SetImageFileName(const std::string& key, const std::string& name);
     void SetImageFolder(const std::string& key, const std::string& folder);
+    // The rows whose folder is exactly folder (names compare as on disk).
+    std::vector<TFolderImage> GetFolderImages(const std::string& folder);
+    // A file whose content changed: the row at folder/name takes the new key
+    // and size; the triggers carry the image's other rows along.
+    void SetImageKeyAt(const std::string& folder, const std::string& name,
+                       const std::string& newKey, int64_t size);
     void ChangeImageKey(const std::string& newKey, const std::string& oldKey);
     void DeleteImage(const std::string& key);
     void CleanupOrphans();

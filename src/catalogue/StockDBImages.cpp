@@ -48,6 +48,25 @@ void TStockDBObject::SetImageFolder(const std::string& key, const std::string& f
                      " where MD5 = " + QuotedStr(key));
 }
 
+std::vector<TFolderImage> TStockDBObject::GetFolderImages(const std::string& folder) {
+    openShared("select * from IMAGES where FilePath = " + QuotedStr(folder));
+    std::vector<TFolderImage> rows;
+    rows.reserve(query_.RecordCount());
+    for (query_.First(); !query_.Eof(); query_.Next())
+        rows.push_back({query_.FieldByName("MD5").AsString(),
+                        query_.FieldByName("FileName").AsString(),
+                        query_.FieldByName("FileSize").AsInteger(),
+                        query_.FieldByName("FilePath").AsString()});
+    return rows;
+}
+
+void TStockDBObject::SetImageKeyAt(const std::string& folder, const std::string& name,
+                                   const std::string& newKey, int64_t size) {
+    ExecuteStatement(
+        "update IMAGES set MD5 = " + QuotedStr(newKey) + ", FileSize = " + std::to_string(size) +
+        " where FileName = " + QuotedStr(name) + " and FilePath = " + QuotedStr(folder));
+}
+
 // The catalogue's triggers carry the image's states, keywords, categories,
 // releases and cached metadata along to the new key.
 void TStockDBObject::ChangeImageKey(const std::string& newKey, const std::string& oldKey) {

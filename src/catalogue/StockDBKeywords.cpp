@@ -45,11 +45,24 @@ std::string orderedImageKeywordsSelect(const std::string& key) {
     return imageKeywordsSelect(key) + " order by ORDER_ID";
 }
 
+// The keyword row of a text, letter case apart. The column's NOCASE
+// collation folds ASCII letters only; a text with other letters is compared
+// with both sides folded by FOLD_CASE, every letter included.
+std::string keywordLookup(const std::string& text) {
+    bool ascii = std::all_of(text.begin(), text.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii)
+        return "select * from KEYWORDS where KEYWORD = " + QuotedStr(text);
+    return "select * from KEYWORDS where KEYWORD = " + QuotedStr(text) +
+           " or FOLD_CASE(KEYWORD) = FOLD_CASE(" + QuotedStr(text) +
+           ") order by KEYWORD = " + QuotedStr(text) + " desc";
+}
+
 } // namespace
 
 std::string TStockDBObject::FindKeywordId(const std::string& keyword) {
-    if (openShared("select * from KEYWORDS where KEYWORD = " + QuotedStr(TrimKeyword(keyword))) ==
-        0)
+    std::string text = TrimKeyword(keyword);
+    if (openShared(keywordLookup(text)) == 0)
         return "";
     return query_.FieldByName("KEYWORD_ID").AsString();
 }
@@ -106,7 +119,7 @@ void TStockDBObject::RemoveKeywordFromImage(const std::string& key, const std::s
 }
 
 void TStockDBObject::DeleteKeyword(const std::string& keyword) {
-    if (openShared("select * from KEYWORDS where KEYWORD = " + QuotedStr(keyword)) == 0)
+    if (openShared(keywordLookup(keyword)) == 0)
         return;
     std::string id = query_.FieldByName("KEYWORD_ID").AsString();
     for (const char* statement : {"delete from RULE_KEY where KEYWORD_ID = ",

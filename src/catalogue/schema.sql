@@ -1,5 +1,6 @@
 -- The empty catalogue. Text compares without regard to letter case, as the
--- program's statements expect. Logical keys other than IMAGES.MD5 are kept
+-- program's statements expect, except the file names and folders of IMAGES:
+-- the file system tells 'A.jpg' from 'a.jpg', so they compare exactly. Logical keys other than IMAGES.MD5 are kept
 -- by the program, which looks a row up before inserting it, so they are
 -- indexed but not declared unique.
 
@@ -7,8 +8,8 @@ PRAGMA journal_mode = WAL;
 
 CREATE TABLE IMAGES (
     MD5          TEXT COLLATE NOCASE PRIMARY KEY NOT NULL,
-    FileName     TEXT COLLATE NOCASE,
-    FilePath     TEXT COLLATE NOCASE,
+    FileName     TEXT COLLATE BINARY,
+    FilePath     TEXT COLLATE BINARY,
     ModifyDate   TEXT,
     CreationDate TEXT,
     FileSize     INTEGER,

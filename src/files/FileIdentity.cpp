@@ -1,8 +1,10 @@
 #include "files/FileIdentity.h"
 
 #include <openssl/evp.h>
+#include <openssl/opensslv.h>
 
 #include <cerrno>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -33,14 +35,54 @@ private:
     int fd_;
 };
 
+// The digest functions of libcrypto, opened on the first image key rather
+// than linked: the library takes about a millisecond to load and relocate, a
+// cost every start of the command-line tool would pay for the few runs that
+// key a file.
+struct CryptoFunctions {
+    decltype(&EVP_MD_CTX_new) contextNew = nullptr;
+    decltype(&EVP_MD_CTX_free) contextFree = nullptr;
+    decltype(&EVP_md5) md5 = nullptr;
+    decltype(&EVP_DigestInit_ex) init = nullptr;
+    decltype(&EVP_DigestUpdate) update = nullptr;
+    decltype(&EVP_DigestFinal_ex) final = nullptr;
+};
+
+template <typename Function> void resolve(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    if (function == nullptr)
+        throw std::runtime_error(std::string("MD5 digest is not available: no ") + name);
+}
+
+CryptoFunctions openCrypto() {
+    std::string name = "libcrypto.so." + std::to_string(OPENSSL_SHLIB_VERSION);
+    void* library = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr)
+        throw std::runtime_error("MD5 digest is not available: " + std::string(dlerror()));
+    CryptoFunctions crypto;
+    resolve(library, "EVP_MD_CTX_new", crypto.contextNew);
+    resolve(library, "EVP_MD_CTX_free", crypto.contextFree);
+    resolve(library, "EVP_md5", crypto.md5);
+    resolve(library, "EVP_DigestInit_ex", crypto.init);
+    resolve(library, "EVP_DigestUpdate", crypto.update);
+    resolve(library, "EVP_DigestFinal_ex", crypto.final);
+    return crypto; // the library stays open for the life of the process
+}
+
+const CryptoFunctions& crypto() {
+    static const CryptoFunctions functions = openCrypto();
+    return functions;
+}
+
 struct DigestDeleter {
-    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+    void operator()(EVP_MD_CTX* context) const { crypto().contextFree(context); }
 };
 using DigestContext = std::unique_ptr<EVP_MD_CTX, DigestDeleter>;
 
 DigestContext newMd5Context() {
-    DigestContext context(EVP_MD_CTX_new());
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_md5(), nullptr) != 1)
+    const CryptoFunctions& c = crypto();
+    DigestContext context(c.contextNew());
+    if (!context || c.init(context.get(), c.md5(), nullptr) != 1)
         throw std::runtime_error("MD5 digest is not available");
     return context;
 }
@@ -74,7 +116,7 @@ void digestFile(int fd, off_t size, EVP_MD_CTX* context, const std::filesystem::
             throwFileError("Cannot read", file);
         if (got == 0)
             break;
-        if (EVP_DigestUpdate(context, block.data(), static_cast<size_t>(got)) != 1)
+        if (crypto().update(context, block.data(), static_cast<size_t>(got)) != 1)
             throw std::runtime_error("MD5 digest failed");
         done += got;
     }
@@ -100,7 +142,7 @@ std::string FileMD5(const std::filesystem::path& file) {
     digestFile(fd.get(), status.st_size, context.get(), file);
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (EVP_DigestFinal_ex(context.get(), digest, &length) != 1)
+    if (crypto().final(context.get(), digest, &length) != 1)
         throw std::runtime_error("MD5 digest failed");
     return upperHex(digest, length);
 }

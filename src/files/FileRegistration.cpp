@@ -11,16 +11,9 @@ namespace fs = std::filesystem;
 bool ReconcileListedFile(TStockDBObject& catalogue, const THashData& file,
                          std::optional<int64_t> rowFileSize) {
     if (rowFileSize) {
-        if (*rowFileSize != file.FileSize && catalogue.GetImagePath(file.MD5).empty()) {
-            try {
-                catalogue.ExecuteStatement("update IMAGES set MD5 = " + QuotedStr(file.MD5) +
-                                           ", FileSize = " + std::to_string(file.FileSize) +
-                                           " where FileName = " + QuotedStr(file.FileName) +
-                                           " and FilePath = " + QuotedStr(file.FilePath));
-            } catch (const EDatabaseError&) {
-                // the file is still shown, under its new key
-            }
-        }
+        // Content catalogued elsewhere under the new key keeps that row.
+        if (*rowFileSize != file.FileSize && catalogue.GetImagePath(file.MD5).empty())
+            catalogue.SetImageKeyAt(file.FilePath, file.FileName, file.MD5, file.FileSize);
         return false;
     }
     std::string existing = catalogue.GetImagePath(file.MD5);

@@ -16,7 +16,8 @@ namespace orvella {
 // takes its fresh key (the catalogue's triggers carry its keywords, states and
 // categories along); an unknown file is registered, or takes along the row of
 // its content when that file was moved here. Gives true when the file is a
-// copy of an image catalogued at a place that still exists.
+// copy of an image catalogued at a place that still exists. A statement the
+// catalogue refuses raises EDatabaseError.
 bool ReconcileListedFile(TStockDBObject& catalogue, const THashData& file,
                          std::optional<int64_t> rowFileSize);
 

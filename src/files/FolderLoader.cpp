@@ -1,12 +1,12 @@
 #include "files/FolderLoader.h"
 
-#include "catalogue/Query.h"
-#include "catalogue/SqlText.h"
 #include "catalogue/StockDB.h"
 #include "files/FileIdentity.h"
 #include "files/FileKinds.h"
 #include "files/FileRegistration.h"
 #include "files/PreviewCache.h"
+#include "shell/ErrorRecords.h"
+#include "shell/IgnoredError.h"
 #include "shell/Log.h"
 
 #include <chrono>
@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <unordered_map>
 
 namespace orvella {
 
@@ -23,32 +24,20 @@ std::atomic<int> FolderLoadersRunning{0};
 
 namespace {
 
-// A catalogue row of the folder being listed.
-struct TFileData {
-    std::string MD5;
-    std::string FileName;
-    int64_t FileSize = 0;
-    std::string FilePath;
-};
+// The folder's catalogue rows by file name. Names compare exactly, as the
+// file system tells letter case apart.
+using FolderRows = std::unordered_map<std::string, TFolderImage>;
 
-std::vector<TFileData> readFolderRows(TCatalogueConnection& connection, const std::string& folder) {
-    TQuery query(connection);
-    query.SetSQL("select * from IMAGES where FilePath = " + QuotedStr(folder));
-    query.Open();
-    std::vector<TFileData> rows;
-    for (; !query.Eof(); query.Next())
-        rows.push_back({query.FieldByName("MD5").AsString(), query.FieldByName("FileName").AsString(),
-                        query.FieldByName("FileSize").AsInteger(), query.FieldByName("FilePath").AsString()});
-    return rows;
+const TFolderImage* matchingRow(const FolderRows& rows, const THashData& file) {
+    auto row = rows.find(file.FileName);
+    return row != rows.end() && row->second.FilePath == file.FilePath ? &row->second : nullptr;
 }
 
-// Names and folders match exactly as found on disk: the file system tells
-// letter case apart.
-const TFileData* matchingRow(const std::vector<TFileData>& rows, const THashData& file) {
-    for (const TFileData& row : rows)
-        if (row.FileName == file.FileName && row.FilePath == file.FilePath)
-            return &row;
-    return nullptr;
+// A statement the catalogue refused: the error record names it, and the run
+// goes on with the next file.
+std::string reportCatalogueError(const TStockDBObject& catalogue, const std::exception& error) {
+    writeErrorRecord(exceptionClassName(error), error.what(), catalogue.LatestStatement());
+    return error.what();
 }
 
 double averageSpeed = 0; // files per minute over the runs, for the log only
@@ -61,7 +50,7 @@ std::mutex averageSpeedMutex;
 struct TDirectoryProcessor::Prepared {
     enum class State { Pending, Ready, Failed };
     State state = State::Pending;
-    const TFileData* row = nullptr; // the catalogue row of the same name, if any
+    const TFolderImage* row = nullptr; // the catalogue row of the same name, if any
     std::string key;
     ListedFile::Picture pictureKind = ListedFile::Picture::Thumbnail;
     QImage picture;
@@ -127,17 +116,17 @@ private:
         }
     }
 
-    Prepared prepare(const THashData& file, const TFileData* row) const {
+    // A file that cannot be read (vanished, no permission) is skipped.
+    Prepared prepare(const THashData& file, const TFolderImage* row) const {
         Prepared result;
         result.row = row;
-        try {
+        result.state = Prepared::State::Failed;
+        ignoringErrors("TDirectoryProcessor reading " + file.FullName, [&] {
             bool knownKey = row && row->FileSize == file.FileSize;
             result.key = knownKey ? row->MD5 : FileMD5(file.FullName);
             choosePicture(file, result);
             result.state = Prepared::State::Ready;
-        } catch (const std::exception&) {
-            result.state = Prepared::State::Failed; // unreadable or vanished: the file is skipped
-        }
+        });
         return result;
     }
 
@@ -147,8 +136,8 @@ private:
             result.pictureKind = Picture::LoadingError;
         } else if (IsZipFile(file.FileName)) {
             result.pictureKind = Picture::Archive;
-        } else if (auto picture = LoadOrMakePreview(settings_.previewCacheFolder, result.key, file.FullName,
-                                                    settings_.jpegPreview)) {
+        } else if (auto picture = LoadOrMakePreview(settings_.previewCacheFolder, result.key,
+                                                    file.FullName, settings_.jpegPreview)) {
             result.picture = std::move(*picture);
         } else {
             result.pictureKind = Picture::LoadingError;
@@ -166,8 +155,8 @@ private:
     std::vector<std::thread> threads_;
 };
 
-TDirectoryProcessor::TDirectoryProcessor(TCatalogueConnection& connection, FolderLoaderSettings settings,
-                                         FolderListing& listing)
+TDirectoryProcessor::TDirectoryProcessor(TCatalogueConnection& connection,
+                                         FolderLoaderSettings settings, FolderListing& listing)
     : connection_(connection), settings_(std::move(settings)), listing_(listing) {}
 
 TDirectoryProcessor::~TDirectoryProcessor() = default;
@@ -179,13 +168,12 @@ std::vector<THashData> TDirectoryProcessor::listCatalogueFiles() const {
     for (fs::directory_iterator entry(settings_.folder, error), end; !error && entry != end;
          entry.increment(error)) {
         std::error_code kindError;
-        if (entry->is_directory(kindError) || !IsCatalogueFile(entry->path().filename().string(), decoders))
+        if (entry->is_directory(kindError) ||
+            !IsCatalogueFile(entry->path().filename().string(), decoders))
             continue;
-        try {
-            files.push_back(ReadHashData(entry->path()));
-        } catch (const std::exception&) {
-            // vanished between the listing and the look: not listed
-        }
+        // A file that vanished between the listing and the look is not listed.
+        ignoringErrors("TDirectoryProcessor listing " + entry->path().string(),
+                       [&] { files.push_back(ReadHashData(entry->path())); });
     }
     return files;
 }
@@ -195,17 +183,19 @@ void TDirectoryProcessor::Execute() {
     auto started = std::chrono::steady_clock::now();
     listing_.beginListing();
     std::vector<THashData> files = listCatalogueFiles();
-    std::vector<TFileData> rows;
-    try {
-        rows = readFolderRows(connection_, settings_.folder.string());
-    } catch (const std::exception&) {
-        // without the folder's rows every file is looked up by its key
-    }
-    std::vector<Prepared> prepared(files.size());
-    for (size_t i = 0; i < files.size(); ++i)
-        prepared[i].row = matchingRow(rows, files[i]);
     {
         TStockDBObject catalogue(connection_); // the loader's own queries
+        FolderRows rows;
+        try {
+            for (TFolderImage& row : catalogue.GetFolderImages(settings_.folder.string()))
+                rows.emplace(row.FileName, std::move(row));
+        } catch (const EDatabaseError& error) {
+            // without the folder's rows every file is looked up by its key
+            reportCatalogueError(catalogue, error);
+        }
+        std::vector<Prepared> prepared(files.size());
+        for (size_t i = 0; i < files.size(); ++i)
+            prepared[i].row = matchingRow(rows, files[i]);
         ReadAhead readAhead(files, prepared, settings_, terminated_);
         for (size_t i = 0; i < files.size() && !terminated_; ++i) {
             Prepared& file = readAhead.await(i);
@@ -215,31 +205,40 @@ void TDirectoryProcessor::Execute() {
     }
     if (!terminated_) {
         listing_.endListing(loaded_);
-        writeStatistics(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+        writeStatistics(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
     }
     --FolderLoadersRunning;
 }
 
-// The catalogue decision for one file, then its item. A catalogue error
-// abandons this file only.
-void TDirectoryProcessor::processFile(TStockDBObject& catalogue, THashData& file, Prepared& prepared) {
+// The catalogue decision for one file, then its item. A statement the
+// catalogue refuses is recorded and shown on the item; the file is still
+// listed, and the run goes on with the next one.
+void TDirectoryProcessor::processFile(TStockDBObject& catalogue, THashData& file,
+                                      Prepared& prepared) {
     ListedFile listed;
+    file.MD5 = prepared.key;
     try {
-        file.MD5 = prepared.key;
-        std::optional<int64_t> rowFileSize;
-        if (prepared.row)
-            rowFileSize = prepared.row->FileSize;
-        listed.copy = ReconcileListedFile(catalogue, file, rowFileSize);
-    } catch (const std::exception&) {
-        return;
+        reconcile(catalogue, file, prepared, listed);
+    } catch (const EDatabaseError& error) {
+        listed.catalogueError = reportCatalogueError(catalogue, error);
     }
     file.ImageIndex = loaded_;
     listed.file = file;
-    listed.caption = file.FileName + (listed.copy ? " (copy)" : "");
+    listed.caption = file.FileName + (listed.copy ? " (copy)" : "") +
+                     (listed.catalogueError.empty() ? "" : " (catalogue error)");
     listed.pictureKind = prepared.pictureKind;
     listed.picture = std::move(prepared.picture);
     listing_.addFile(std::move(listed));
     ++loaded_;
+}
+
+void TDirectoryProcessor::reconcile(TStockDBObject& catalogue, THashData& file,
+                                    const Prepared& prepared, ListedFile& listed) {
+    std::optional<int64_t> rowFileSize;
+    if (prepared.row)
+        rowFileSize = prepared.row->FileSize;
+    listed.copy = ReconcileListedFile(catalogue, file, rowFileSize);
 }
 
 void TDirectoryProcessor::writeStatistics(double elapsed) const {
@@ -259,7 +258,8 @@ void TDirectoryProcessor::writeStatistics(double elapsed) const {
     logGuarded(std::string(rate) + " average speed coef");
 }
 
-FolderLoaderThread::FolderLoaderThread(TCatalogueConnection& connection, FolderLoaderSettings settings,
+FolderLoaderThread::FolderLoaderThread(TCatalogueConnection& connection,
+                                       FolderLoaderSettings settings,
                                        std::shared_ptr<FolderListing> listing)
     : listing_(std::move(listing)), processor_(connection, std::move(settings), *listing_),
       thread_([this] {

@@ -18,11 +18,13 @@ namespace orvella {
 struct ListedFile {
     enum class Picture { Thumbnail, LoadingError, Archive };
 
-    THashData file;       // with its image key; ImageIndex is its position in the listing
-    std::string caption;  // the name, with " (copy)" for a copy of a catalogued image elsewhere
+    THashData file;      // with its image key; ImageIndex is its position in the listing
+    std::string caption; // the name, with " (copy)" for a copy of a catalogued image elsewhere,
+                         // " (catalogue error)" when the catalogue refused the file's row
     bool copy = false;
+    std::string catalogueError; // what the catalogue said when it refused; empty when all went well
     Picture pictureKind = Picture::Thumbnail;
-    QImage picture;       // 96 x 96, for Picture::Thumbnail
+    QImage picture; // 96 x 96, for Picture::Thumbnail
 };
 
 // Where a loader delivers its results. The calls come from the loader's own
@@ -31,9 +33,9 @@ struct ListedFile {
 class FolderListing {
 public:
     virtual ~FolderListing() = default;
-    virtual void beginListing() = 0;                 // "Reading files..."
-    virtual void addFile(ListedFile file) = 0;       // the item and its picture
-    virtual void endListing(int listedCount) = 0;    // "Files (n)"; only after a complete run
+    virtual void beginListing() = 0;              // "Reading files..."
+    virtual void addFile(ListedFile file) = 0;    // the item and its picture
+    virtual void endListing(int listedCount) = 0; // "Files (n)"; only after a complete run
 };
 
 struct FolderLoaderSettings {
@@ -71,6 +73,8 @@ private:
 
     std::vector<THashData> listCatalogueFiles() const;
     void processFile(TStockDBObject& catalogue, THashData& file, Prepared& prepared);
+    void reconcile(TStockDBObject& catalogue, THashData& file, const Prepared& prepared,
+                   ListedFile& listed);
     void writeStatistics(double seconds) const;
 
     TCatalogueConnection& connection_;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace orvella {
 
@@ -25,7 +26,8 @@ public:
 struct RawPreviewResult {
     enum Outcome { Error = -1, NothingUsable = 0, Written = 1 };
     Outcome outcome = Error;
-    int format = 0; // when written: 1 JPEG, 2 PPM, 3 TIFF
+    int format = 0;    // when written: 1 JPEG, 2 PPM, 3 TIFF
+    std::string error; // on Error, the library's words when it gave any
 };
 
 class RawPreviewWriter {

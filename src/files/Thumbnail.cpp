@@ -90,8 +90,15 @@ struct TemporaryFiles {
     }
 };
 
+// A file its decoder reported damaged: no picture of it is shown.
+class DamagedPicture : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // The RAW converter writes the camera's preview into a temporary file, which
-// is then named by the format written and decoded by that name.
+// is then named by the format written and decoded by that name. A converter
+// error (a file it cannot read, a data error in it) means no picture.
 std::optional<QImage> rawPicture(const std::filesystem::path& file, int size) {
     std::shared_ptr<RawPreviewWriter> writer = CurrentRawPreviewWriter();
     if (!writer)
@@ -102,6 +109,9 @@ std::optional<QImage> rawPicture(const std::filesystem::path& file, int size) {
     RawPreviewResult result = writer->WritePreview(file, preview);
     static const std::map<int, std::string> extensionOfFormat = {
         {1, ".jpg"}, {2, ".ppm"}, {3, ".tiff"}};
+    if (result.outcome == RawPreviewResult::Error)
+        throw DamagedPicture(result.error.empty() ? "the RAW library cannot read " + file.string()
+                                                  : result.error);
     auto extension = extensionOfFormat.find(result.format);
     if (result.outcome != RawPreviewResult::Written || extension == extensionOfFormat.end())
         return std::nullopt;
@@ -229,27 +239,32 @@ QImage MakeErrorThumbnail(int size) {
     return square;
 }
 
-std::optional<QImage> MakeThumbnail(const std::filesystem::path& file, int size,
-                                    const ThumbnailOptions& options) {
+ThumbnailAttempt TryMakeThumbnail(const std::filesystem::path& file, int size,
+                                  const ThumbnailOptions& options) {
     if (IsPostScriptFile(file.string())) {
         if (std::shared_ptr<PostScriptRenderer> renderer = CurrentPostScriptRenderer()) {
             try {
-                return FitIntoSquare(renderedPostScript(*renderer, file), size);
-            } catch (const std::exception&) {
-                return MakeErrorThumbnail(size);
+                return {FitIntoSquare(renderedPostScript(*renderer, file), size), {}};
+            } catch (const std::exception& error) {
+                return {MakeErrorThumbnail(size), error.what()};
             }
         }
     }
     try {
         std::optional<QImage> picture = sourcePicture(file, size, options);
         if (!picture)
-            return std::nullopt;
-        return FitIntoSquare(*picture, size);
-    } catch (const std::exception&) {
+            return {};
+        return {FitIntoSquare(*picture, size), {}};
+    } catch (const std::exception& error) {
         // A thumbnail is never worth failing the listing for; the caller
-        // shows its placeholder.
-        return std::nullopt;
+        // shows its placeholder, and may tell why.
+        return {std::nullopt, error.what()};
     }
+}
+
+std::optional<QImage> MakeThumbnail(const std::filesystem::path& file, int size,
+                                    const ThumbnailOptions& options) {
+    return TryMakeThumbnail(file, size, options).picture;
 }
 
 } // namespace orvella

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace orvella {
 
@@ -17,6 +18,16 @@ struct ThumbnailOptions {
 // made from it. Never throws.
 std::optional<QImage> MakeThumbnail(const std::filesystem::path& file, int size,
                                     const ThumbnailOptions& options = {});
+
+// A thumbnail, and why it could not be made (or why the error picture stands
+// in for it): a decoder's error such as a damaged or cut-short file. Both may
+// be empty: a file no decoder takes. Never throws.
+struct ThumbnailAttempt {
+    std::optional<QImage> picture;
+    std::string error;
+};
+ThumbnailAttempt TryMakeThumbnail(const std::filesystem::path& file, int size,
+                                  const ThumbnailOptions& options = {});
 
 // The thumbnail of a PostScript file the interpreter failed on: white, with
 // the text "error" at (1, 1).

@@ -1,6 +1,6 @@
 #include "metadata/CommaText.h"
 
-#include "shell/TextUtil.h"
+#include <QString>
 
 #include <algorithm>
 
@@ -36,7 +36,8 @@ private:
 };
 
 // An item in double quotes: runs to the next single double quote (or the
-// end of the text); two double quotes inside stand for one.
+// end of the text); two double quotes inside stand for one. Text after the
+// closing quote up to the next comma belongs to the same item.
 std::string readQuotedItem(TextCursor& cursor) {
     std::string item;
     cursor.advance();
@@ -55,20 +56,21 @@ std::string readQuotedItem(TextCursor& cursor) {
     return item;
 }
 
+// A plain item runs to the next comma; its trailing blanks are trimmed.
 std::string readPlainItem(TextCursor& cursor) {
     std::string item;
-    while (cursor.peek() > 32 && cursor.peek() != kDelimiter) {
+    while (!cursor.atEnd() && cursor.peek() != kDelimiter) {
         item.push_back(static_cast<char>(cursor.peek()));
         cursor.advance();
     }
-    return item;
+    return trimControl(item);
 }
 
 bool needsQuotes(const std::string& item) {
     for (unsigned char c : item) {
         if (c == 0)
             return false;
-        if (c <= 32 || c == kQuote || c == kDelimiter)
+        if (c == kQuote || c == kDelimiter)
             return true;
     }
     return false;
@@ -85,9 +87,15 @@ std::string quoted(const std::string& item) {
     return out;
 }
 
-bool containsIgnoringCase(const std::vector<std::string>& items, const std::string& item) {
+bool containsKeyword(const std::vector<std::string>& items, const std::string& item) {
+    std::string folded = foldKeywordCase(item);
     return std::any_of(items.begin(), items.end(),
-                       [&](const std::string& held) { return equalsIgnoringCase(held, item); });
+                       [&](const std::string& held) { return foldKeywordCase(held) == folded; });
+}
+
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 } // namespace
@@ -97,8 +105,15 @@ std::vector<std::string> parseCommaText(std::string_view text) {
     TextCursor cursor(text);
     cursor.skipSpaces();
     while (!cursor.atEnd()) {
-        items.push_back(cursor.peek() == kQuote ? readQuotedItem(cursor) : readPlainItem(cursor));
-        cursor.skipSpaces();
+        if (cursor.peek() == kQuote) {
+            std::string item = readQuotedItem(cursor);
+            // Anything between the closing quote and the next comma is kept
+            // with the item rather than starting a new one.
+            std::string tail = readPlainItem(cursor);
+            items.push_back(tail.empty() ? item : item + tail);
+        } else {
+            items.push_back(readPlainItem(cursor));
+        }
         if (cursor.peek() == kDelimiter) {
             if (cursor.peek(1) == 0)
                 items.emplace_back();
@@ -130,11 +145,29 @@ std::string trimControl(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
+std::string foldKeywordCase(std::string_view text) {
+    if (isAscii(text)) {
+        std::string folded(text);
+        for (char& c : folded)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return folded;
+    }
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
+        .toCaseFolded()
+        .toUtf8()
+        .toStdString();
+}
+
+bool sameKeyword(std::string_view a, std::string_view b) {
+    return foldKeywordCase(a) == foldKeywordCase(b);
+}
+
 std::string MergeCommaText(std::string_view a, std::string_view b) {
     std::vector<std::string> merged = parseCommaText(a);
     for (const std::string& item : parseCommaText(b)) {
         std::string trimmed = trimControl(item);
-        if (!containsIgnoringCase(merged, trimmed))
+        if (!containsKeyword(merged, trimmed))
             merged.push_back(std::move(trimmed));
     }
     return toCommaText(merged);

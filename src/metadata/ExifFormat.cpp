@@ -1,5 +1,7 @@
 #include "metadata/ExifFormat.h"
 
+#include "metadata/TextEncoding.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -257,20 +259,41 @@ std::string formatFlash(const TTagEntry&, const std::string& text) {
     return shown;
 }
 
-// The comment after its eight-byte character code.
+// The whole comment after its eight-byte character code, as UTF-8: UNICODE
+// text is UTF-16 (in the byte order its mark gives, else the one whose high
+// bytes are zero for the first character), ASCII and undefined text is taken
+// as UTF-8 when it is, else as Windows-1252. Control characters show as dots.
 std::string formatUserComment(const TTagEntry& entry, const std::string&) {
-    std::string comment = entry.raw.size() > 8 ? entry.raw.substr(8) : std::string();
+    if (entry.raw.size() <= 8)
+        return std::string();
+    std::string_view code = std::string_view(entry.raw).substr(0, 8);
+    std::string_view text = std::string_view(entry.raw).substr(8);
+    std::string comment;
+    if (code.substr(0, 7) == "UNICODE") {
+        bool bigEndian = text.size() >= 2 && text[0] == '\0' && text[1] != '\0';
+        if (text.substr(0, 2) == "\xFE\xFF" || text.substr(0, 2) == "\xFF\xFE") {
+            bigEndian = text[0] == '\xFE';
+            text.remove_prefix(2);
+        }
+        comment = utf16ToUtf8(text, bigEndian);
+    } else {
+        comment = std::string(text);
+    }
     comment = comment.substr(0, comment.find('\0'));
-    return plainShownValue(comment);
+    while (!comment.empty() && comment.back() == ' ')
+        comment.pop_back();
+    if (!isValidUtf8(comment))
+        comment = windows1252ToUtf8(comment);
+    for (char& c : comment)
+        if (static_cast<unsigned char>(c) < 32)
+            c = '.';
+    return comment;
 }
 
-// UCS-2 little-endian text: the first byte of every pair that is not zero.
+// UTF-16 little-endian text ending at its first zero character, as UTF-8.
 std::string formatWindowsText(const TTagEntry& entry, const std::string&) {
-    std::string shown;
-    for (size_t i = 0; i < entry.raw.size(); i += 2)
-        if (entry.raw[i] != '\0')
-            shown.push_back(entry.raw[i]);
-    return shown;
+    std::string shown = utf16ToUtf8(entry.raw, false);
+    return shown.substr(0, shown.find('\0'));
 }
 
 std::string formatGpsCoordinate(const TTagEntry&, const std::string& text) {

@@ -3,7 +3,10 @@
 #include "metadata/CommaText.h"
 #include "metadata/ImgData.h"
 #include "metadata/JpegImage.h"
+#include "metadata/TextEncoding.h"
 #include "shell/TextUtil.h"
+
+#include <QCryptographicHash>
 
 #include <algorithm>
 
@@ -13,10 +16,13 @@ namespace {
 
 constexpr unsigned char kDatasetMarker = 0x1C;
 constexpr std::string_view kPhotoshopSignature{"Photoshop 3.0", 13};
+
 constexpr std::string_view kSkipName = "SKIP";
 // The largest block whose APP13 length field (block + 2) fits 16 bits.
 constexpr size_t kMaxBlockLength = 65533;
-constexpr size_t kMaxValueLength = 65535;
+// A length field with its top bit set announces an extended length, so a
+// value in the standard form holds at most 32767 bytes.
+constexpr size_t kMaxValueLength = 32767;
 
 struct DatasetRow {
     uint16_t record;
@@ -113,36 +119,97 @@ TTagEntry customEntry(uint16_t record, uint16_t dataset) {
     return entry;
 }
 
-// Where the dataset stream starts: the record byte of the first 1C 02 or
-// 1C 08 after the Photoshop signature (or after byte 13 without one).
-size_t datasetStreamStart(std::string_view segment) {
-    size_t signature = segment.find(kPhotoshopSignature);
-    size_t from = signature == std::string_view::npos ? 12 : signature + kPhotoshopSignature.size();
-    for (size_t i = from; i + 1 < segment.size(); ++i) {
-        auto record = static_cast<unsigned char>(segment[i + 1]);
-        if (static_cast<unsigned char>(segment[i]) == kDatasetMarker &&
-            (record == 2 || record == 8))
-            return i + 1;
+// Where the dataset stream starts in a block without image resources: the
+// 1C of the first 1C 02 or 1C 08 after the Photoshop signature (or after
+// byte 13 without one).
+size_t datasetStreamStart(std::string_view block) {
+    size_t signature = block.find(kPhotoshopSignature);
+    size_t from = signature == std::string_view::npos ? 10 : signature + kPhotoshopSignature.size();
+    for (size_t i = from; i + 1 < block.size(); ++i) {
+        auto record = static_cast<unsigned char>(block[i + 1]);
+        if (static_cast<unsigned char>(block[i]) == kDatasetMarker && (record == 2 || record == 8))
+            return i;
     }
     return std::string_view::npos;
 }
 
-// The items a repeatable value is written as: text before each comma,
-// trimmed; a trailing comma adds nothing.
-std::vector<std::string> splitForWriting(std::string_view value) {
-    std::vector<std::string> items;
-    std::string rest = trimControl(value);
-    while (!rest.empty()) {
-        size_t comma = rest.find(',');
-        if (comma == std::string::npos) {
-            items.push_back(rest);
-            break;
-        }
-        items.push_back(trimControl(std::string_view(rest).substr(0, comma)));
-        rest = trimControl(std::string_view(rest).substr(comma + 1));
-    }
-    return items;
+constexpr uint16_t kIptcResource = 0x0404;
+constexpr uint16_t kUrlResource = 0x040B;
+constexpr uint16_t kDigestResource = 0x0425;
+constexpr std::string_view kUtf8Marker{"\x1B%G", 3};
+
+uint32_t bigEndian(std::string_view bytes) {
+    uint32_t value = 0;
+    for (char c : bytes)
+        value = value << 8 | static_cast<unsigned char>(c);
+    return value;
 }
+
+bool isResourceSignature(std::string_view signature) {
+    return signature == "8BIM" || signature == "PHUT" || signature == "AgHg" ||
+           signature == "DCSR" || signature == "MeSa";
+}
+
+// The image resources of a Photoshop block, in order, up to the first one
+// that is not well formed. False when the block has no resource at all.
+bool walkResources(std::string_view block, std::vector<TPhotoshopResource>& resources) {
+    if (block.substr(0, kPhotoshopSignature.size() + 1) !=
+        std::string_view("Photoshop 3.0\0", kPhotoshopSignature.size() + 1))
+        return false;
+    size_t position = kPhotoshopSignature.size() + 1;
+    bool any = false;
+    while (position + 12 <= block.size() && isResourceSignature(block.substr(position, 4))) {
+        TPhotoshopResource resource;
+        resource.signature = std::string(block.substr(position, 4));
+        resource.id = static_cast<uint16_t>(bigEndian(block.substr(position + 4, 2)));
+        size_t nameLength = static_cast<unsigned char>(block[position + 6]);
+        size_t nameField = (nameLength + 2) & ~size_t{1};
+        size_t sizeAt = position + 6 + nameField;
+        if (sizeAt + 4 > block.size())
+            break;
+        resource.name = std::string(block.substr(position + 7, nameLength));
+        size_t dataSize = bigEndian(block.substr(sizeAt, 4));
+        size_t dataAt = sizeAt + 4;
+        if (dataSize > block.size() - dataAt)
+            break;
+        resource.data = std::string(block.substr(dataAt, dataSize));
+        resource.dataOffset = dataAt;
+        resources.push_back(std::move(resource));
+        any = true;
+        position = dataAt + dataSize + (dataSize & 1);
+    }
+    return any;
+}
+
+void appendResource(std::string& out, const TPhotoshopResource& resource) {
+    out.append(resource.signature);
+    out.push_back(static_cast<char>(resource.id >> 8));
+    out.push_back(static_cast<char>(resource.id & 0xFF));
+    size_t nameLength = std::min<size_t>(resource.name.size(), 255);
+    out.push_back(static_cast<char>(nameLength));
+    out.append(resource.name, 0, nameLength);
+    if ((nameLength + 1) % 2 != 0)
+        out.push_back('\0');
+    size_t size = resource.data.size();
+    for (int shift : {24, 16, 8, 0})
+        out.push_back(static_cast<char>((size >> shift) & 0xFF));
+    out.append(resource.data);
+    if (size % 2 != 0)
+        out.push_back('\0');
+}
+
+std::string md5(std::string_view data) {
+    QByteArray digest = QCryptographicHash::hash(
+        QByteArrayView(data.data(), static_cast<qsizetype>(data.size())), QCryptographicHash::Md5);
+    return std::string(digest.constData(), static_cast<size_t>(digest.size()));
+}
+
+// One dataset as read, before the block's character set is known.
+struct RawDataset {
+    uint8_t record;
+    uint8_t dataset;
+    std::string value;
+};
 
 void appendBigEndian16(std::string& out, size_t value) {
     out.push_back(static_cast<char>((value >> 8) & 0xFF));
@@ -151,7 +218,7 @@ void appendBigEndian16(std::string& out, size_t value) {
 
 void appendDataset(std::string& out, const TTagEntry& entry, std::string_view value) {
     if (value.size() > kMaxValueLength)
-        throw EIPTCTooLarge("the IPTC value of " + entry.name + " is longer than 65535 bytes");
+        throw EIPTCTooLarge("the IPTC value of " + entry.name + " is longer than 32767 bytes");
     out.push_back(static_cast<char>(kDatasetMarker));
     out.push_back(static_cast<char>(entry.record & 0xFF));
     out.push_back(static_cast<char>(entry.dataset & 0xFF));
@@ -175,25 +242,128 @@ bool isRepeatableDataset(uint16_t dataset) {
     return dataset == 20 || dataset == 25;
 }
 
+std::vector<std::string> repeatableItems(std::string_view value) {
+    std::vector<std::string> items = parseCommaText(value);
+    std::string trimmed = trimControl(value);
+    if (!items.empty() && items.back().empty() && !trimmed.empty() && trimmed.back() == ',')
+        items.pop_back();
+    for (std::string& item : items)
+        item = trimControl(item);
+    return items;
+}
+
 void TIPTCdata::ParseIPTC() {
     entries_.clear();
-    const tSection* segment = owner_.IptcSegment();
-    if (segment == nullptr)
+    resources_.clear();
+    iptcPosition_ = 0;
+    readIptcData_.clear();
+    readDigest_.clear();
+    utf8Marked_ = converted_ = false;
+    std::vector<std::string_view> blocks = owner_.PhotoshopBlocks();
+    if (blocks.empty())
         return;
-    std::string_view data = segment->data;
-    size_t position = datasetStreamStart(data);
-    if (position == std::string_view::npos)
-        return;
-    while (data.size() >= 3 && position < data.size() - 3) {
-        auto record = static_cast<uint8_t>(data[position]);
-        auto dataset = static_cast<uint8_t>(data[position + 1]);
-        size_t length = static_cast<size_t>(static_cast<uint8_t>(data[position + 2])) << 8 |
-                        static_cast<uint8_t>(data[position + 3]);
-        std::string value(data.substr(std::min(data.size(), position + 4), length));
-        addParsedDataset(record, dataset, std::move(value));
-        // The byte after the value is taken to be the next dataset's 1C.
-        position += 4 + length + 1;
+    // Every Photoshop APP13 of the file is one block on the next write: the
+    // first IPTC resource is the one read, its later copies are dropped.
+    bool iptcFound = false;
+    bool firstHasResources = false;
+    std::string_view iptcBlock;
+    size_t iptcOffset = 0;
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        std::vector<TPhotoshopResource> found;
+        if (!walkResources(blocks[b], found))
+            continue;
+        firstHasResources = firstHasResources || b == 0;
+        for (TPhotoshopResource& resource : found) {
+            if (resource.id == kIptcResource) {
+                if (!iptcFound) {
+                    iptcFound = true;
+                    iptcPosition_ = resources_.size();
+                    readIptcData_ = resource.data;
+                    iptcBlock = blocks[b];
+                    iptcOffset = resource.dataOffset;
+                }
+                continue;
+            }
+            // A later segment adds only the resources the earlier ones lack
+            // (a copy of the same block must not double them).
+            if (b > 0 && std::any_of(resources_.begin(), resources_.end(),
+                                     [&](const auto& held) { return held.id == resource.id; }))
+                continue;
+            if (resource.id == kDigestResource && readDigest_.empty())
+                readDigest_ = resource.data;
+            resources_.push_back(std::move(resource));
+        }
     }
+    if (!iptcFound)
+        iptcPosition_ = resources_.size();
+    if (iptcFound) {
+        // The datasets are read while they follow one another, even past a
+        // resource size that is too small for them.
+        parseDatasets(iptcBlock, iptcOffset);
+    } else if (!firstHasResources) {
+        // A block without image resources: its datasets are found by their
+        // markers.
+        std::string_view block = blocks.front();
+        size_t position = datasetStreamStart(block);
+        if (position != std::string_view::npos)
+            parseDatasets(block, position);
+    }
+}
+
+void TIPTCdata::parseDatasets(std::string_view data, size_t position) {
+    std::vector<RawDataset> datasets;
+    bool valid = true;
+    while (position + 5 <= data.size() &&
+           static_cast<unsigned char>(data[position]) == kDatasetMarker) {
+        auto record = static_cast<uint8_t>(data[position + 1]);
+        auto dataset = static_cast<uint8_t>(data[position + 2]);
+        size_t length = bigEndian(data.substr(position + 3, 2));
+        size_t header = 5;
+        // An extended dataset: the length field counts the bytes of the
+        // real length that follow it. Any other top-bit length is taken as
+        // it stands and cut at the end of the block.
+        size_t lengthBytes = length & 0x7FFF;
+        if ((length & 0x8000) != 0 && lengthBytes >= 1 && lengthBytes <= 4 &&
+            position + 5 + lengthBytes <= data.size()) {
+            length = bigEndian(data.substr(position + 5, lengthBytes));
+            header += lengthBytes;
+        }
+        std::string value(data.substr(std::min(data.size(), position + header), length));
+        position = std::min(data.size(), position + header + length);
+        if (record == 1 && dataset == 90) {
+            utf8Marked_ = value == kUtf8Marker;
+            continue;
+        }
+        if ((record == 2 || record == 8) && rowByNumber(record, dataset) != nullptr)
+            valid = valid && isValidUtf8(value);
+        datasets.push_back({record, dataset, std::move(value)});
+    }
+    converted_ = !utf8Marked_ && !valid;
+    for (RawDataset& raw : datasets) {
+        if (converted_ && rowByNumber(raw.record, raw.dataset) != nullptr)
+            raw.value = windows1252ToUtf8(raw.value);
+        addParsedDataset(raw.record, raw.dataset, std::move(raw.value));
+    }
+}
+
+bool TIPTCdata::DigestMatches() const {
+    return HasDigest() && md5(readIptcData_) == readDigest_;
+}
+
+TMetadataFields TIPTCdata::Fields() const {
+    TMetadataFields fields;
+    auto text = [&](const char* name) -> std::optional<std::string> {
+        int index = FindTag(name);
+        if (index < 0)
+            return std::nullopt;
+        return entries_[static_cast<size_t>(index)].value;
+    };
+    fields.title = text("ObjectName");
+    fields.description = text("ImageCaption");
+    fields.copyright = text("Copyright");
+    if (std::optional<std::string> keywords = text("Keywords"))
+        fields.keywords = repeatableItems(*keywords);
+    return fields;
 }
 
 void TIPTCdata::addParsedDataset(uint8_t record, uint8_t dataset, std::string value) {
@@ -204,7 +374,9 @@ void TIPTCdata::addParsedDataset(uint8_t record, uint8_t dataset, std::string va
     if (entry.dataset == 0)
         return;
     if (isRepeatableDataset(entry.dataset)) {
-        mergeRepeatable(entry.name, value);
+        // Each dataset is one item, whatever commas or blanks it holds.
+        std::string item = trimControl(value);
+        mergeRepeatable(entry.name, item.empty() ? std::string() : toCommaText({item}));
         return;
     }
     entry.value = std::move(value);
@@ -253,41 +425,90 @@ int TIPTCdata::SetTag(std::string_view name, std::string_view value) {
     return Count() - 1;
 }
 
-std::string TIPTCdata::BuildIPTCBlock() const {
+std::string TIPTCdata::buildIptcResourceData() const {
     std::string datasets;
+    bool highBytes = false;
     for (const TTagEntry& entry : entries_) {
         if (entry.record == 2 && isRepeatableDataset(entry.dataset)) {
-            for (const std::string& item : splitForWriting(entry.value))
+            for (const std::string& item : repeatableItems(entry.value)) {
                 appendDataset(datasets, entry, item);
+                highBytes = highBytes || hasHighBytes(item);
+            }
         } else {
             appendDataset(datasets, entry, entry.value);
+            highBytes = highBytes || hasHighBytes(entry.value);
         }
     }
-    if (datasets.size() % 2 == 0)
-        datasets.push_back('\0');
-
+    static constexpr std::string_view kCharsetMarker{"\x1C\x01\x5A\x00\x03\x1B%G", 8};
     static constexpr std::string_view kRecordVersion{"\x1C\x02\x00\x00\x02\x00\x02", 7};
-    static constexpr std::string_view kEmptyResource{"8BIM\x04\x0B\x00\x00\x00\x00\x00\x00", 12};
-    size_t resourceSize = kRecordVersion.size() + datasets.size();
-    size_t blockLength = 26 + resourceSize + kEmptyResource.size();
-    if (blockLength > kMaxBlockLength)
-        throw EIPTCTooLarge("the IPTC block would be " + std::to_string(blockLength) +
-                            " bytes, more than one JPEG segment holds (65533)");
+    std::string data;
+    data.reserve(kCharsetMarker.size() + kRecordVersion.size() + datasets.size() + 1);
+    if (highBytes)
+        data.append(kCharsetMarker);
+    data.append(kRecordVersion);
+    data.append(datasets);
+    // The resource keeps an even size with its padding byte counted.
+    if (data.size() % 2 != 0)
+        data.push_back('\0');
+    return data;
+}
 
-    std::string block{"Photoshop 3.0\0"
-                      "8BIM\x04\x04\x00\x00\x00\x00",
-                      24};
-    block.reserve(blockLength);
-    appendBigEndian16(block, resourceSize);
-    block.append(kRecordVersion);
-    block.append(datasets);
-    block.append(kEmptyResource);
+std::string TIPTCdata::BuildIPTCBlock() const {
+    std::string iptcData = buildIptcResourceData();
+    bool onlyIptc = std::all_of(resources_.begin(), resources_.end(), [](const auto& resource) {
+        return resource.id == kUrlResource && resource.data.empty();
+    });
+    std::string block{"Photoshop 3.0\0", 14};
+    TPhotoshopResource iptc{"8BIM", kIptcResource, "", iptcData};
+    if (onlyIptc) {
+        appendResource(block, iptc);
+        appendResource(block, {"8BIM", kUrlResource, "", ""});
+    } else {
+        for (size_t i = 0; i <= resources_.size(); ++i) {
+            if (i == iptcPosition_)
+                appendResource(block, iptc);
+            if (i == resources_.size())
+                break;
+            if (resources_[i].id == kDigestResource) {
+                TPhotoshopResource digest = resources_[i];
+                digest.data = md5(iptcData);
+                appendResource(block, digest);
+            } else {
+                appendResource(block, resources_[i]);
+            }
+        }
+    }
+    if (block.size() > kMaxBlockLength)
+        throw EIPTCTooLarge("the IPTC block would be " + std::to_string(block.size()) +
+                            " bytes, more than one JPEG segment holds (65533)");
     return block;
 }
 
 void TIPTCdata::WriteIPTCFile(const std::filesystem::path& file) {
     TJpegImage image = TJpegImage::Load(file);
-    owner_.SetIPTCSegment(BuildIPTCBlock());
+    std::string block = BuildIPTCBlock();
+    // The XMP packet is brought in step with the four values an agency
+    // reads; a file without one gets a packet only when one of them is set.
+    TMetadataFields fields = Fields();
+    std::string_view oldPacket = owner_.XmpPacket();
+    bool anySet = (fields.title && !fields.title->empty()) ||
+                  (fields.description && !fields.description->empty()) ||
+                  (fields.copyright && !fields.copyright->empty()) ||
+                  (fields.keywords && !fields.keywords->empty());
+    std::optional<std::string> packet;
+    if (!oldPacket.empty() || anySet) {
+        try {
+            packet = UpdateXmpPacket(oldPacket, fields);
+        } catch (const EXmpError&) {
+            // A packet the XMP parser refuses is kept as it is rather than
+            // replaced by one that would lose what it holds.
+            if (oldPacket.empty())
+                throw;
+        }
+    }
+    owner_.SetIPTCSegment(block);
+    if (packet)
+        owner_.SetXmpPacket(*packet);
     owner_.WriteJpegFile(image, file, true);
 }
 
@@ -306,6 +527,13 @@ bool HasCompleteIPTC(const std::filesystem::path& file) {
 
 void WriteIPTCFieldToFile(const std::filesystem::path& file, std::string_view name,
                           std::string_view value) {
+    WriteIPTCFieldsToFile(file, {{std::string(name), std::string(value)}});
+}
+
+void WriteIPTCFieldsToFile(const std::filesystem::path& file, const IPTCFieldList& fields) {
+    for (const auto& field : fields)
+        if (rowByName(field.first) == nullptr)
+            throw std::invalid_argument("unknown IPTC dataset name " + field.first);
     TimgData data;
     if (data.ProcessFile(file) && data.IptcObj() != nullptr) {
         data.IptcObj()->ParseIPTC();
@@ -313,9 +541,17 @@ void WriteIPTCFieldToFile(const std::filesystem::path& file, std::string_view na
         data.ProcessFile(file);
         data.CreateEmptyIPTC();
     }
-    if (data.IptcObj()->SetTag(name, value) < 0)
-        throw std::invalid_argument("unknown IPTC dataset name " + std::string(name));
-    data.IptcObj()->WriteIPTCFile(file);
+    TIPTCdata& iptc = *data.IptcObj();
+    for (size_t i = 0; i < fields.size(); ++i) {
+        // Each field sees the entries as the previous one would have stored
+        // and read them back, so the result is that of one write per field.
+        if (i > 0) {
+            data.SetIPTCSegment(iptc.BuildIPTCBlock());
+            iptc.ParseIPTC();
+        }
+        iptc.SetTag(fields[i].first, fields[i].second);
+    }
+    iptc.WriteIPTCFile(file);
 }
 
 } // namespace orvella

@@ -3,6 +3,7 @@
 #include "metadata/IPTCData.h"
 #include "metadata/ImageInfo.h"
 #include "metadata/JpegImage.h"
+#include "metadata/XmpPacket.h"
 #include "shell/AtomicFile.h"
 
 #include <cstdio>
@@ -21,6 +22,8 @@ public:
     virtual ~SegmentSource() = default;
     virtual int get() = 0;
     virtual bool read(std::string& out, size_t count) = 0;
+    // Offset in the file of the next byte get() gives.
+    virtual long position() const = 0;
 };
 
 namespace {
@@ -42,7 +45,9 @@ constexpr std::string_view kDefaultHeader{
 
 class MemorySource : public SegmentSource {
 public:
-    explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+    // bytes start at the given offset of the file.
+    MemorySource(std::string_view bytes, long start) : bytes_(bytes), start_(start) {}
+    long position() const override { return start_ + static_cast<long>(position_); }
     int get() override {
         return position_ < bytes_.size() ? static_cast<unsigned char>(bytes_[position_++]) : -1;
     }
@@ -56,12 +61,14 @@ public:
 
 private:
     std::string_view bytes_;
+    long start_;
     size_t position_ = 0;
 };
 
 class FileSource : public SegmentSource {
 public:
     explicit FileSource(std::FILE* file) : file_(file) {}
+    long position() const override { return std::ftell(file_); }
     int get() override { return std::fgetc(file_); }
     bool read(std::string& out, size_t count) override {
         size_t old = out.size();
@@ -108,20 +115,50 @@ bool isExifPayload(std::string_view payload) {
     return payload.substr(0, 5) == kExifSignature;
 }
 
-// Offset of the rest of the old file: after SOI, at most one APP0, then one
-// EXIF APP1, one APP13 and one COM segment are passed over, in that order.
-size_t remainderOffset(std::string_view bytes) {
-    size_t offset = 2;
-    for (int type : {kMarkerAPP0, kMarkerAPP1, kMarkerAPP13, kMarkerCOM}) {
-        if (offset + 3 >= bytes.size() || static_cast<unsigned char>(bytes[offset + 1]) != type)
-            continue;
-        if (type == kMarkerAPP1 && !isExifPayload(bytes.substr(offset + 4)))
-            continue;
-        size_t length = static_cast<size_t>(static_cast<unsigned char>(bytes[offset + 2])) << 8 |
-                        static_cast<unsigned char>(bytes[offset + 3]);
-        offset = std::min(bytes.size(), offset + length + 2);
+constexpr std::string_view kPhotoshopSignature{"Photoshop 3.0\0", 14};
+// An APP1 with the XMP signature is the XMP packet; other APP1 namespaces
+// (the extended XMP parts among them) are kept as they are.
+bool isXmpPayload(std::string_view payload) {
+    return payload.substr(0, kXmpSignature.size()) == kXmpSignature;
+}
+
+bool isPhotoshopPayload(std::string_view payload) {
+    return payload.substr(0, kPhotoshopSignature.size()) == kPhotoshopSignature;
+}
+
+// One segment of the old file before its scan data: the FF marker at
+// offset, length bytes in all.
+struct OldSegment {
+    int type;
+    size_t offset;
+    size_t length;
+};
+
+// The segments from after SOI up to the scan data (or up to whatever is not
+// a well-formed segment), and the offset where the rest of the file starts.
+std::vector<OldSegment> headerSegments(std::string_view bytes, size_t& bodyOffset) {
+    std::vector<OldSegment> segments;
+    size_t offset = std::min<size_t>(2, bytes.size());
+    while (offset + 1 < bytes.size() && static_cast<unsigned char>(bytes[offset]) == 0xFF) {
+        size_t marker = offset + 1;
+        while (marker < bytes.size() && static_cast<unsigned char>(bytes[marker]) == 0xFF)
+            ++marker;
+        if (marker + 2 >= bytes.size())
+            break;
+        int type = static_cast<unsigned char>(bytes[marker]);
+        if (type == kMarkerSOS || type == kMarkerEOI || type == 0x00 || type == 0x01 ||
+            (type >= 0xD0 && type <= 0xD8))
+            break;
+        size_t length = static_cast<size_t>(static_cast<unsigned char>(bytes[marker + 1])) << 8 |
+                        static_cast<unsigned char>(bytes[marker + 2]);
+        if (length < 2 || marker + 1 + length > bytes.size())
+            break;
+        // Fill bytes before the marker are dropped with the segment.
+        segments.push_back({type, marker - 1, length + 2});
+        offset = marker + 1 + length;
     }
-    return std::min(offset, bytes.size());
+    bodyOffset = offset;
+    return segments;
 }
 
 void appendSection(std::string& out, const tSection& section) {
@@ -149,7 +186,9 @@ TimgData::~TimgData() = default;
 
 void TimgData::clear() {
     sectionCount_ = 0;
-    exif_ = iptc_ = comment_ = header_ = -1;
+    exif_ = iptc_ = comment_ = header_ = xmp_ = -1;
+    extraPhotoshop_.clear();
+    exifCleared_ = false;
     fileName_.clear();
     fileDateTime_ = {};
     fileSize_ = 0;
@@ -196,7 +235,7 @@ bool TimgData::ReadJpegSections(std::string_view content) {
     clear();
     if (content.substr(0, 2) != "\xFF\xD8")
         return false;
-    MemorySource source(content.substr(2));
+    MemorySource source(content.substr(2), 2);
     return readSections(source);
 }
 
@@ -209,13 +248,15 @@ bool TimgData::readSections(SegmentSource& source) {
         if (type < 0)
             break;
         tSection& section = sections_[static_cast<size_t>(sectionCount_)];
+        long markerOffset = source.position() - 2;
         SegmentRead outcome = readSegment(source, type, section);
         if (outcome == SegmentRead::malformed)
             return failedRead();
         if (outcome == SegmentRead::truncated)
             break; // what was read before the cut stays
+        section.base = static_cast<int32_t>(markerOffset);
         ++sectionCount_;
-        if (sectionCount_ == kLastExifSlot && !anyMetadataFound())
+        if (sectionCount_ == kLastExifSlot && !anyMetadataFound() && xmp_ < 0)
             break;
         if (!classifySection(sectionCount_ - 1))
             break;
@@ -237,6 +278,8 @@ bool TimgData::classifySection(int index) {
             exifInfo_ = std::make_unique<TImageInfo>(buildOptions_);
             exifInfo_->ReadJpegBlock(section.data);
             motorolaOrder_ = exifInfo_->MotorolaOrder();
+        } else if (xmp_ < 0 && isXmpPayload(std::string_view(section.data).substr(2))) {
+            xmp_ = index;
         } else {
             --sectionCount_; // the slot is reused by the next segment
         }
@@ -248,6 +291,10 @@ bool TimgData::classifySection(int index) {
         if (iptc_ < 0) {
             iptc_ = index;
             iptcData_ = std::make_unique<TIPTCdata>(*this);
+        } else if (isPhotoshopPayload(std::string_view(section.data).substr(2))) {
+            extraPhotoshop_.push_back(index);
+        } else {
+            --sectionCount_;
         }
         return true;
     case kMarkerCOM:
@@ -260,7 +307,8 @@ bool TimgData::classifySection(int index) {
 
 bool TimgData::failedRead() {
     sectionCount_ = 0;
-    exif_ = iptc_ = comment_ = header_ = -1;
+    exif_ = iptc_ = comment_ = header_ = xmp_ = -1;
+    extraPhotoshop_.clear();
     exifInfo_.reset();
     iptcData_.reset();
     return false;
@@ -295,7 +343,9 @@ void TimgData::SetIPTCSegment(std::string_view block) {
         iptc_ = sectionCount_++;
     }
     tSection& section = sections_[static_cast<size_t>(iptc_)];
+    int32_t base = section.base;
     section = tSection{};
+    section.base = base;
     section.type = kMarkerAPP13;
     section.size = static_cast<int32_t>(block.size() + 2);
     section.data.assign(2, '\0');
@@ -303,7 +353,45 @@ void TimgData::SetIPTCSegment(std::string_view block) {
     section.data.append(block);
 }
 
+std::string_view TimgData::XmpPacket() const {
+    const tSection* segment = XmpSegment();
+    if (segment == nullptr)
+        return {};
+    return std::string_view(segment->data).substr(2 + kXmpSignature.size());
+}
+
+std::vector<std::string_view> TimgData::PhotoshopBlocks() const {
+    std::vector<std::string_view> blocks;
+    if (const tSection* iptc = IptcSegment())
+        blocks.push_back(std::string_view(iptc->data).substr(2));
+    for (int index : extraPhotoshop_)
+        blocks.push_back(std::string_view(sections_[static_cast<size_t>(index)].data).substr(2));
+    return blocks;
+}
+
+void TimgData::SetXmpPacket(std::string_view packet) {
+    size_t length = 2 + kXmpSignature.size() + packet.size();
+    if (length > 65535)
+        throw EXmpTooLarge("the XMP packet would be " + std::to_string(packet.size()) +
+                           " bytes, more than one JPEG segment holds (" +
+                           std::to_string(65535 - 2 - kXmpSignature.size()) + ")");
+    if (xmp_ < 0) {
+        if (sectionCount_ >= kSectionSlots)
+            throw std::length_error("the file has too many header segments to add an XMP packet");
+        xmp_ = sectionCount_++;
+        sections_[static_cast<size_t>(xmp_)] = tSection{};
+    }
+    tSection& section = sections_[static_cast<size_t>(xmp_)];
+    section.type = kMarkerAPP1;
+    section.size = static_cast<int32_t>(length);
+    section.data.assign(2, '\0');
+    writeBigEndianLength(section.data, length);
+    section.data.append(kXmpSignature);
+    section.data.append(packet);
+}
+
 void TimgData::ClearEXIF() {
+    exifCleared_ = true;
     exif_ = -1;
     exifInfo_.reset();
 }
@@ -321,31 +409,60 @@ void TimgData::AdjustExifSize(unsigned height, unsigned width) {
     exifInfo_->PatchValue(data, size.heightPosition, size.heightType, height);
 }
 
-std::string TimgData::composeHead(const TJpegImage& image, bool adjustSize) {
+std::string TimgData::composeHead(const TJpegImage& image, bool adjustSize, size_t& bodyOffset) {
     if (adjustSize)
         AdjustExifSize(image.Height(), image.Width());
     std::string head("\xFF\xD8");
-    if (const tSection* header = exif_ >= 0 ? ExifSegment() : HeaderSegment())
+    const tSection* header = exif_ >= 0 ? ExifSegment() : HeaderSegment();
+    if (header != nullptr)
         appendSection(head, *header);
     else
         head.append(kDefaultHeader);
-    if (const tSection* iptc = IptcSegment())
-        appendSection(head, *iptc);
-    if (const tSection* comment = CommentSegment())
-        appendSection(head, *comment);
+    for (const tSection* kept : {XmpSegment(), IptcSegment(), CommentSegment()})
+        if (kept != nullptr)
+            appendSection(head, *kept);
+
+    // The old header segments follow in their order, less those written
+    // above and those they replace: every EXIF segment when one is written
+    // or EXIF is cleared, every XMP packet when one is written, every
+    // Photoshop APP13.
+    auto wasRead = [](const tSection* section, size_t offset) {
+        return section != nullptr && section->base > 0 &&
+               static_cast<size_t>(section->base) == offset;
+    };
+    std::string_view old = image.Bytes();
+    for (const OldSegment& segment : headerSegments(old, bodyOffset)) {
+        std::string_view bytes = old.substr(segment.offset, segment.length);
+        std::string_view payload = bytes.substr(4);
+        bool drop = false;
+        if (segment.type == kMarkerAPP1 && isExifPayload(payload))
+            drop = exif_ >= 0 || exifCleared_;
+        else if (segment.type == kMarkerAPP1 && isXmpPayload(payload))
+            drop = xmp_ >= 0;
+        else if (segment.type == kMarkerAPP13)
+            drop = isPhotoshopPayload(payload) || wasRead(IptcSegment(), segment.offset);
+        else if (segment.type == kMarkerAPP0)
+            drop = wasRead(HeaderSegment(), segment.offset);
+        else if (segment.type == kMarkerCOM)
+            drop = wasRead(CommentSegment(), segment.offset);
+        if (!drop)
+            head.append(bytes);
+    }
     return head;
 }
 
 std::string TimgData::ComposeJpeg(const TJpegImage& image, bool adjustSize) {
-    std::string_view old = image.Bytes();
-    return composeHead(image, adjustSize).append(old.substr(remainderOffset(old)));
+    size_t bodyOffset = 0;
+    std::string head = composeHead(image, adjustSize, bodyOffset);
+    return head.append(image.Bytes().substr(bodyOffset));
 }
 
 void TimgData::WriteJpegFile(const TJpegImage& image, const fs::path& file, bool adjustSize) {
     refuseReadOnly(file);
-    std::string_view old = image.Bytes();
+    size_t bodyOffset = 0;
+    std::string head = composeHead(image, adjustSize, bodyOffset);
     // The old body is written straight from the loaded bytes, not copied.
-    replaceFileAtomically(file, {composeHead(image, adjustSize), old.substr(remainderOffset(old))});
+    replaceFileAtomically(file, {head, std::string_view(image.Bytes()).substr(bodyOffset)});
 }
 
 } // namespace orvella

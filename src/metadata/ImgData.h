@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvella {
 
@@ -21,7 +22,7 @@ struct tSection {
     std::string data;
     int32_t type = 0;
     int32_t size = 0; // the length field, counting its own two bytes
-    int32_t base = 0;
+    int32_t base = 0; // offset of the segment's FF marker in the file (0 for a new one)
 };
 
 // The metadata segments of one JPEG file (EXIF APP1, IPTC APP13, JFIF APP0
@@ -45,9 +46,15 @@ public:
 
     void CreateEmptyIPTC();
     void SetIPTCSegment(std::string_view block);
+    // Replaces (or adds) the XMP packet written by the next rewrite. Throws
+    // EXmpTooLarge when the packet does not fit one APP1 segment.
+    void SetXmpPacket(std::string_view packet);
     // Writes the file from the kept segments and the loaded image, through a
     // temporary file in the same folder and a rename. Refuses a file whose
-    // owner lacks write permission (the read-only attribute).
+    // owner lacks write permission (the read-only attribute). The written
+    // file has one IPTC APP13 segment, at most one EXIF segment (none after
+    // ClearEXIF) and at most one XMP packet, wherever the old ones stood;
+    // every other segment keeps its order.
     void WriteJpegFile(const TJpegImage& image, const std::filesystem::path& file, bool adjustSize);
     void ClearEXIF();
 
@@ -56,6 +63,12 @@ public:
     const tSection* IptcSegment() const { return slot(iptc_); }
     const tSection* CommentSegment() const { return slot(comment_); }
     const tSection* HeaderSegment() const { return slot(header_); }
+    const tSection* XmpSegment() const { return slot(xmp_); }
+    // The XMP packet (after the namespace signature), empty without one.
+    std::string_view XmpPacket() const;
+    // The payloads (after the length field) of every Photoshop APP13
+    // segment read, the IPTC one first.
+    std::vector<std::string_view> PhotoshopBlocks() const;
     int SectionCount() const { return sectionCount_; }
     const tSection& Section(int index) const { return sections_.at(static_cast<size_t>(index)); }
 
@@ -82,7 +95,7 @@ private:
     void AdjustExifSize(unsigned height, unsigned width);
     // SOI and the kept segments: everything the rewrite puts before the
     // rest of the old file.
-    std::string composeHead(const TJpegImage& image, bool adjustSize);
+    std::string composeHead(const TJpegImage& image, bool adjustSize, size_t& bodyOffset);
     const tSection* slot(int index) const {
         return index >= 0 ? &sections_[static_cast<size_t>(index)] : nullptr;
     }
@@ -94,6 +107,9 @@ private:
     int iptc_ = -1;
     int comment_ = -1;
     int header_ = -1;
+    int xmp_ = -1;
+    std::vector<int> extraPhotoshop_; // further APP13 segments after iptc_
+    bool exifCleared_ = false;
     std::filesystem::path fileName_;
     std::filesystem::file_time_type fileDateTime_{};
     uintmax_t fileSize_ = 0;

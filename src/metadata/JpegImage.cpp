@@ -94,7 +94,8 @@ TJpegImage TJpegImage::Load(const std::filesystem::path& file) {
 
 bool hasJpegExtension(const std::filesystem::path& file) {
     std::string extension = lowerExtension(file);
-    return extension == ".jpg" || extension == ".jpeg" || extension == ".jpe";
+    return extension == ".jpg" || extension == ".jpeg" || extension == ".jpe" ||
+           extension == ".jfif";
 }
 
 bool hasTiffExtension(const std::filesystem::path& file) {

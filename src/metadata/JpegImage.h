@@ -30,7 +30,7 @@ private:
     unsigned height_ = 0;
 };
 
-// The container's own extension rule for JPEG files (.jpg, .jpeg, .jpe).
+// The extensions read as JPEG files (.jpg, .jpeg, .jpe, .jfif).
 bool hasJpegExtension(const std::filesystem::path& file);
 // The extensions read as TIFF structures (.tif, .tiff, .nef).
 bool hasTiffExtension(const std::filesystem::path& file);

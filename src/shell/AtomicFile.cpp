@@ -51,6 +51,14 @@ public:
             done += static_cast<size_t>(n);
         }
     }
+    // The owner and group of the file replaced, where the writer may give
+    // them: only the superuser may give a file away, while the owner may
+    // still give it one of his own groups. The mode comes after, since a
+    // change of owner clears the set-user-ID and set-group-ID bits.
+    void setOwner(uid_t owner, gid_t group) {
+        if (::fchown(fd_, owner, group) != 0)
+            (void)::fchown(fd_, static_cast<uid_t>(-1), group);
+    }
     void setMode(mode_t mode) {
         if (::fchmod(fd_, mode) != 0)
             throwErrno("cannot set the permissions of " + path_.string());
@@ -84,11 +92,51 @@ private:
     bool committed_ = false;
 };
 
-mode_t modeFor(const fs::path& target, mode_t newFileMode) {
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0)
-        return existing.st_mode & 07777;
-    return newFileMode;
+// The file a symbolic link leads to, through any chain of links; the path
+// itself when it is no link. The new content replaces that file in its own
+// folder, so the link stays a link and the rename stays on one file system.
+fs::path realTarget(const fs::path& target) {
+    fs::path path = target;
+    for (int hops = 0;; ++hops) {
+        struct stat link {};
+        if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+            return path;
+        if (hops == 40) {
+            errno = ELOOP;
+            throwErrno("cannot follow the links of " + target.string());
+        }
+        std::error_code error;
+        fs::path next = fs::read_symlink(path, error);
+        if (error)
+            throw std::system_error(error, "cannot read the link " + path.string());
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+}
+
+// An existing target: what the new file keeps of it. A file with several
+// hard links is refused: a rename would give only this name the new content
+// and leave the other names on the old one, and writing in place would give
+// up the all-or-nothing replacement.
+struct ExistingFile {
+    bool exists = false;
+    struct stat facts {};
+};
+
+ExistingFile inspect(const fs::path& target) {
+    ExistingFile existing;
+    if (::stat(target.c_str(), &existing.facts) != 0) {
+        if (errno != ENOENT)
+            throwErrno("cannot look at " + target.string());
+        return existing;
+    }
+    existing.exists = true;
+    if (S_ISREG(existing.facts.st_mode) && existing.facts.st_nlink > 1)
+        throw std::system_error(EMLINK, std::generic_category(),
+                                target.string() + " has " +
+                                    std::to_string(existing.facts.st_nlink) +
+                                    " hard links; it is left unchanged, since rewriting it would "
+                                    "part the links");
+    return existing;
 }
 
 // The rename is durable only once the folder entry itself reaches the disk.
@@ -107,14 +155,22 @@ void replaceFileAtomically(const fs::path& target, std::string_view content, mod
     replaceFileAtomically(target, {content}, newFileMode, durability);
 }
 
-void replaceFileAtomically(const fs::path& target, std::initializer_list<std::string_view> pieces,
-                           mode_t newFileMode, Durability durability) {
+void replaceFileAtomically(const fs::path& linkOrTarget,
+                           std::initializer_list<std::string_view> pieces, mode_t newFileMode,
+                           Durability durability) {
     AtomicWriteBatch* batch =
         durability == Durability::Flushed ? AtomicWriteBatch::current() : nullptr;
+    fs::path target = realTarget(linkOrTarget);
+    ExistingFile existing = inspect(target);
     TemporaryFile temporary(target);
     for (std::string_view piece : pieces)
         temporary.write(piece);
-    temporary.setMode(modeFor(target, newFileMode));
+    if (existing.exists) {
+        temporary.setOwner(existing.facts.st_uid, existing.facts.st_gid);
+        temporary.setMode(existing.facts.st_mode & 07777);
+    } else {
+        temporary.setMode(newFileMode);
+    }
     if (batch != nullptr) {
         temporary.startWriteBack();
         batch->add(temporary.release(target));

@@ -18,8 +18,12 @@ enum class Durability { Flushed, Cache };
 // Replaces (or creates) a file so that a crash, a kill or a full disk at any
 // moment leaves either the old content or the new one: the bytes go to a
 // temporary file in the same folder, are flushed to disk, and the temporary
-// file is renamed over the target. An existing file keeps its permission
-// bits; a new one gets newFileMode. Throws std::system_error on failure,
+// file is renamed over the target. A symbolic link is followed: the file it
+// leads to is replaced in its own folder, and the link stays. An existing
+// file keeps its permission bits, and its owner and group where the writer
+// may give them; a new one gets newFileMode. A file with several hard links
+// is refused (std::system_error, EMLINK): the rename would give the new
+// content to one of its names only. Throws std::system_error on failure,
 // leaving the target untouched.
 void replaceFileAtomically(const std::filesystem::path& target, std::string_view content,
                            mode_t newFileMode = 0644, Durability durability = Durability::Flushed);

@@ -1,8 +1,6 @@
-// Verbs over the file kinds, the image key and the thumbnail maker.
+// Verbs over the file kinds and the image key.
 #include "files/FileIdentity.h"
 #include "files/FileKinds.h"
-#include "files/PreviewCache.h"
-#include "files/Thumbnail.h"
 #include "tool/ToolVerbs.h"
 
 #include <cstdio>
@@ -29,21 +27,8 @@ int printKind(const std::vector<std::string>& args) {
     return 0;
 }
 
-int writeThumbnail(const std::vector<std::string>& args) {
-    if (args.size() != 2)
-        throw UsageError("a file and an output file expected");
-    std::optional<QImage> thumbnail = MakeThumbnail(args[0], kPreviewSize);
-    if (!thumbnail) {
-        std::fprintf(stderr, "no thumbnail\n");
-        return 1;
-    }
-    WriteBitmapFile(args[1], *thumbnail);
-    return 0;
-}
-
 ToolVerbRegistration md5Verb{{"md5", "FILE", printMd5}};
 ToolVerbRegistration kindVerb{{"kind", "FILE", printKind}};
-ToolVerbRegistration thumbVerb{{"thumb", "FILE OUT", withOutsideRenderers(writeThumbnail)}};
 
 } // namespace
 

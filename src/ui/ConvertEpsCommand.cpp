@@ -32,10 +32,8 @@ void ConvertEpsToJpegCommand(const ImageListView& view, Prompts& prompts,
     std::vector<const ImageListItem*> selected = view.selectedItems();
     const TImageData* first = selected.empty() ? nullptr : &selected.front()->data;
     std::shared_ptr<PostScriptRenderer> renderer = CurrentPostScriptRenderer();
-    ConvertEpsToJpegCommand(first, renderer.get(), prompts, [&commands] {
-        if (QAction* refresh = commands.Action("actRefresh"))
-            refresh->trigger();
-    });
+    ConvertEpsToJpegCommand(first, renderer.get(), prompts,
+                            [&commands] { commands.Action(cmd::Refresh)->trigger(); });
 }
 
 } // namespace orvella

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QStyle>
+#include <algorithm>
 #include <atomic>
 
 namespace orvella {
@@ -33,9 +34,12 @@ QPixmap archivePicture() {
 
 QPixmap pictureOf(const ListedFile& file) {
     switch (file.pictureKind) {
-    case ListedFile::Picture::LoadingError: return loadingErrorPicture();
-    case ListedFile::Picture::Archive: return archivePicture();
-    case ListedFile::Picture::Thumbnail: break;
+    case ListedFile::Picture::LoadingError:
+        return loadingErrorPicture();
+    case ListedFile::Picture::Archive:
+        return archivePicture();
+    case ListedFile::Picture::Thumbnail:
+        break;
     }
     return QPixmap::fromImage(file.picture);
 }
@@ -67,8 +71,13 @@ public:
             ImageListItem item;
             item.caption = QString::fromStdString(file.caption);
             item.imageIndex = items->addPicture(pictureOf(file));
-            item.data = {file.file.FileName, file.file.FilePath, file.file.FullName, file.file.FileSize,
-                         file.file.ModifyDate, file.file.MD5, false};
+            item.data = {file.file.FileName,
+                         file.file.FilePath,
+                         file.file.FullName,
+                         file.file.FileSize,
+                         file.file.ModifyDate,
+                         file.file.MD5,
+                         false};
             items->addItem(0, std::move(item));
         });
     }
@@ -84,8 +93,7 @@ public:
     }
 
 private:
-    template <typename Change>
-    void post(Change change) {
+    template <typename Change> void post(Change change) {
         QPointer<FolderView> view = view_;
         QMetaObject::invokeMethod(
             view_,
@@ -108,7 +116,8 @@ FolderView::~FolderView() {
     retired_.clear(); // joins: each ends after the file in hand
 }
 
-void FolderView::Load(const QString& folder, const std::filesystem::path& previewCacheFolder, bool jpegPreview) {
+void FolderView::Load(const QString& folder, const std::filesystem::path& previewCacheFolder,
+                      bool jpegPreview) {
     Stop();
     retireFinishedLoaders();
     folder_ = folder;
@@ -130,10 +139,21 @@ void FolderView::Stop() {
     listing_.reset();
 }
 
-bool FolderView::Loading() const { return loader_ && !loader_->Finished(); }
+bool FolderView::Loading() const {
+    return loader_ && !loader_->Finished();
+}
+
+bool FolderView::Idle() const {
+    return !Loading() && std::all_of(retired_.begin(), retired_.end(),
+                                     [](const std::unique_ptr<FolderLoaderThread>& loader) {
+                                         return loader->Finished();
+                                     });
+}
 
 void FolderView::retireFinishedLoaders() {
-    std::erase_if(retired_, [](const std::unique_ptr<FolderLoaderThread>& loader) { return loader->Finished(); });
+    std::erase_if(retired_, [](const std::unique_ptr<FolderLoaderThread>& loader) {
+        return loader->Finished();
+    });
 }
 
 } // namespace orvella

@@ -22,10 +22,13 @@ public:
     ~FolderView() override;
 
     // Lists the folder, replacing whatever the view showed.
-    void Load(const QString& folder, const std::filesystem::path& previewCacheFolder, bool jpegPreview);
+    void Load(const QString& folder, const std::filesystem::path& previewCacheFolder,
+              bool jpegPreview);
     // Asks the running loader to stop; it delivers nothing more.
     void Stop();
     bool Loading() const;
+    // No loader runs, stopped ones included: nothing more reaches the window.
+    bool Idle() const;
     QString Folder() const { return folder_; }
 
 signals:

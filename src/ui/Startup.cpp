@@ -1,7 +1,6 @@
 #include "ui/Startup.h"
 
 #include "catalogue/StockDB.h"
-#include "shell/AppState.h"
 #include "shell/CommandLine.h"
 #include "shell/Folders.h"
 #include "shell/Log.h"
@@ -13,6 +12,7 @@
 #include "ui/OrvellaApplication.h"
 #include "ui/QtPrompts.h"
 #include "ui/SplashWindow.h"
+#include "ui/StartupState.h"
 #include "ui/TdmMain.h"
 #include "ui/TerminationSignals.h"
 #include "ui/TfrmMain.h"
@@ -69,6 +69,8 @@ void onTermination(TfrmMain* window) {
 struct Session {
     TFolders folders{programFolderOfRunningExecutable(), userFolderFromEnvironment()};
     SettingsStore store{folders.ProgramFolder(), registryFileFromEnvironment()};
+    StartupState startup;
+    QtPrompts prompts;
     std::unique_ptr<TdmMain> dataModule;
     std::unique_ptr<TfrmMain> window;
 };
@@ -93,7 +95,8 @@ int runStartedCopy(int argc, char** argv, SingleInstance& instance) {
         std::perror("cannot enter the program folder");
     CommandLine commandLine = CommandLine::parse({argv + std::min(argc, 1), argv + argc});
     try {
-        session.dataModule = std::make_unique<TdmMain>(&application, TCatalogueConnection::kFileName);
+        session.dataModule =
+            std::make_unique<TdmMain>(&application, TCatalogueConnection::kFileName);
     } catch (const ECatalogueOpenError& error) {
         splash.reset();
         reportCatalogueFailure(error);
@@ -105,7 +108,8 @@ int runStartedCopy(int argc, char** argv, SingleInstance& instance) {
         applySqlSwitch(*session.dataModule, commandLine.sqlStatement);
     splash->setProgress(40);
 
-    session.window = std::make_unique<TfrmMain>(*session.dataModule, session.folders, session.store);
+    session.window = std::make_unique<TfrmMain>(*session.dataModule, session.folders, session.store,
+                                                session.startup, session.prompts);
     logGuarded("Main form created");
     if (commandLine.active == CommandLine::Switch::Debug) {
         session.window->EnableDebugMode();
@@ -117,8 +121,8 @@ int runStartedCopy(int argc, char** argv, SingleInstance& instance) {
 
     QObject::connect(&instance, &SingleInstance::activationRequested, session.window.get(),
                      &TfrmMain::RestoreOrRaise);
-    AppStarted = true;
-    RestoreFolderPending = true;
+    session.startup.AppStarted = true;
+    session.startup.RestoreFolderPending = true;
     session.window->ShowAsLaidOut();
     int status = 0;
     if (TerminationSignals::requested())

@@ -1,49 +1,45 @@
 #include "ui/TfrmMain.h"
 
-#include "shell/AppState.h"
+#include "files/FileCommands.h"
+#include "shell/IgnoredError.h"
 #include "shell/Log.h"
+#include "shell/Prompts.h"
 #include "shell/SizeText.h"
 #include "shell/Version.h"
-#include "upload/FtpExchangeLog.h"
-#include "viewer/Renderers.h"
 #include "ui/AboutBox.h"
-#include "ui/ConvertEpsCommand.h"
 #include "ui/BugReport.h"
-#include "ui/CentrePane.h"
-#include "ui/FolderView.h"
-#include "ui/ImageListView.h"
-#include "ui/LeftPane.h"
+#include "ui/CommandTable.h"
+#include "ui/Help.h"
+#include "ui/ImageListModel.h"
 #include "ui/Links.h"
 #include "ui/OrvellaApplication.h"
 #include "ui/ProgressWindow.h"
-#include "ui/QtCategoryTree.h"
-#include "ui/QtPrompts.h"
-#include "ui/RightPane.h"
 #include "ui/Skin.h"
 #include "ui/TdmMain.h"
-#include "ui/WidgetHelpers.h"
+#include "ui/pages/CatalogPage.h"
+#include "ui/pages/FilesPage.h"
+#include "ui/pages/ImageListPage.h"
+#include "ui/pages/ModelReleasePage.h"
+#include "ui/pages/SecondFilesPage.h"
+#include "ui/pages/StockInfoPage.h"
+#include "ui/pages/StocksPage.h"
+#include "ui/panes/CentrePane.h"
+#include "ui/panes/LeftPane.h"
+#include "ui/panes/RightPane.h"
+#include "upload/FtpExchangeLog.h"
+#include "viewer/Renderers.h"
 
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QGuiApplication>
-#include <QHeaderView>
-#include <QListWidget>
-#include <QMimeData>
-#include <QProgressBar>
-#include <QTableWidget>
-#include <QTreeWidget>
 #include <QDateTime>
 #include <QDesktopServices>
-#include <QFileSystemModel>
-#include <QFileInfo>
+#include <QDragEnterEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
-#include <QTreeView>
 #include <QToolBar>
 #include <QUrl>
 
@@ -51,66 +47,46 @@ namespace orvella {
 
 namespace {
 
-const CommandLayout kFileMenu = {"actRename", "actRefresh", "actDelete", "actOptions", "actSyncronize", "-", "actExit"};
-const CommandLayout kCategoryMenu = {"actRootCategory", "actAddCategory", "actDeleteCat"};
-const CommandLayout kImageMenuHead = {"actSyncronize", "actCopyKeywords", "actInverSelection", "actUpload",
-                                      "actConvertEPS", "actClone"};
-const CommandLayout kDatabaseMenu = {"actCleanup", "actFullScan"};
-const CommandLayout kDebugMenu = {"actDebugWindow", "actSQLConsole"};
-const CommandLayout kHelpMenu = {"actHelp", "actFAQ", "actBugReport", "-", "actAbout"};
-const CommandLayout kToolbar = {"actOptions", "actRefresh", "actUpload", "actSyncronize", "actBugReport",
-                                "actInverSelection", "actShowFile", "actFullScan"};
-
-// Which option hides which page: left pages from the second on, right pages all.
-struct PageOption {
-    const char* option;
-    bool leftPane;
-    int page;
-};
-const PageOption kPageOptions[] = {
-    {"tabcatalog", true, LeftPane::CatalogPage},      {"tabstocks", true, LeftPane::StocksPage},
-    {"tabuploads", true, LeftPane::UploadsPage},      {"tabstockinfo", false, RightPane::StockInfoPage},
-    {"tabimageinfo", false, RightPane::ImageInfoPage}, {"tabkeywords", false, RightPane::KeywordsPage},
-    {"tabfiles2", false, RightPane::FilesPage},       {"tabmodel", false, RightPane::ModelReleasePage},
-};
-
-// Across file systems a move is a copy, then the removal of the original
-// once the copy is complete; a failed copy leaves no partial file behind.
-void moveFile(const std::filesystem::path& source, const std::filesystem::path& target) {
-    std::error_code error;
-    std::filesystem::rename(source, target, error);
-    if (error != std::errc::cross_device_link)
-        return;
-    if (std::filesystem::copy_file(source, target, error))
-        std::filesystem::remove(source, error);
-    else
-        std::filesystem::remove(target, error);
-}
+const CommandLayout kFileMenu = {cmd::Rename,     cmd::Refresh,   cmd::Delete, cmd::Options,
+                                 cmd::Syncronize, cmd::Separator, cmd::Exit};
+const CommandLayout kCategoryMenu = {cmd::RootCategory, cmd::AddCategory, cmd::DeleteCat};
+const CommandLayout kImageMenuHead = {cmd::Syncronize, cmd::CopyKeywords, cmd::InverSelection,
+                                      cmd::Upload,     cmd::ConvertEPS,   cmd::Clone};
+const CommandLayout kDatabaseMenu = {cmd::Cleanup, cmd::FullScan};
+const CommandLayout kDebugMenu = {cmd::DebugWindow, cmd::SQLConsole};
+const CommandLayout kHelpMenu = {cmd::Help, cmd::FAQ, cmd::BugReport, cmd::Separator, cmd::About};
+const CommandLayout kToolbar = {cmd::Options,   cmd::Refresh,        cmd::Upload,   cmd::Syncronize,
+                                cmd::BugReport, cmd::InverSelection, cmd::ShowFile, cmd::FullScan};
 
 QString localTimeText(DateTime time) {
-    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(time.time_since_epoch()).count();
+    auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(time.time_since_epoch()).count();
     return QLocale().toString(QDateTime::fromSecsSinceEpoch(seconds), QLocale::ShortFormat);
 }
 
 } // namespace
 
-TfrmMain::TfrmMain(TdmMain& dataModule, TFolders& folders, const SettingsStore& store)
-    : dataModule_(dataModule), folders_(folders), store_(store), prompts_(std::make_unique<QtPrompts>()),
-      progress_(std::make_unique<ProgressWindow>()), options_(store) {
+TfrmMain::TfrmMain(TdmMain& dataModule, TFolders& folders, const SettingsStore& store,
+                   StartupState& startup, Prompts& prompts)
+    : dataModule_(dataModule), folders_(folders), store_(store), prompts_(prompts),
+      progress_(std::make_unique<ProgressWindow>()), options_(store),
+      stockDB_(std::make_unique<TStockDBObject>(dataModule.Connection())),
+      context_{dataModule.Connection(), *stockDB_,  options_, prompts_, *progress_,
+               dataModule.Commands(),   selection_, startup,  folders,  store} {
     setObjectName("frmMain");
     setWindowTitle(kMainWindowCaption);
     resize(1121, 815);
+    prepareAccessObject();
     buildPanes();
     buildMenus();
     buildToolbar();
     buildStatusBar();
-    buildImageListPopup();
     bindWindowCommands();
     connectPanes();
     loadCatalogue();
     folders_.createUserFolder();
     logGuarded("Updated folder path");
-    RefreshReleaseList();
+    right_->modelRelease().reload();
     logGuarded("Release list updated");
     RefreshStockList();
     logGuarded("Stock list updated");
@@ -125,80 +101,56 @@ TfrmMain::TfrmMain(TdmMain& dataModule, TFolders& folders, const SettingsStore& 
     logGuarded("Options cache updated");
 }
 
-// The folder loaders end (and are joined) before the renderers they may be
-// using go away.
+// The pages, and with them the folder loaders, end (and are joined) before
+// the renderers the loaders may be using go away.
 TfrmMain::~TfrmMain() {
-    delete mainView_;
-    delete secondView_;
+    delete panes_;
     StopOutsideRenderers();
     dataModule_.SetAccessObject(nullptr);
 }
 
-CommandTable& TfrmMain::Commands() { return dataModule_.Commands(); }
+CommandTable& TfrmMain::Commands() {
+    return dataModule_.Commands();
+}
+
+void TfrmMain::prepareAccessObject() {
+    stockDB_->SetPrompts(&prompts_);
+    stockDB_->SetProgress(progress_.get());
+    stockDB_->SetOptions(&options_);
+    dataModule_.SetAccessObject(stockDB_.get());
+    logGuarded("Database object created");
+}
 
 void TfrmMain::buildPanes() {
     panes_ = new QSplitter(Qt::Horizontal, this);
     panes_->setObjectName("pnlPanes");
-    left_ = new LeftPane(Commands(), panes_);
-    centre_ = new CentrePane(panes_);
-    right_ = new RightPane(panes_);
+    left_ = new LeftPane(context_, panes_);
+    centre_ = new CentrePane(context_, panes_);
+    right_ = new RightPane(context_, panes_);
     panes_->addWidget(left_);
     panes_->addWidget(centre_);
     panes_->addWidget(right_);
     panes_->setStretchFactor(1, 1);
     setCentralWidget(panes_);
-    mainView_ = new FolderView(centre_->Easy(), dataModule_.Connection(), this);
-    secondView_ = new FolderView(right_->Easy2(), dataModule_.Connection(), this);
 }
 
-// The access object, and the category trees it fills.
+// The category trees of the Catalog and Stock Info pages.
 void TfrmMain::loadCatalogue() {
-    stockDB_ = std::make_unique<TStockDBObject>(dataModule_.Connection());
-    stockDB_->SetPrompts(prompts_.get());
-    stockDB_->SetProgress(progress_.get());
-    stockDB_->SetOptions(&options_);
-    dataModule_.SetAccessObject(stockDB_.get());
-    logGuarded("Database object created");
-    categoryTree_ = std::make_unique<QtCategoryTree>(left_->CategoryTree());
-    stockDB_->SetCategoryTree(categoryTree_.get());
-    logGuarded("Category tree assigned");
-    stockDB_->LoadCategoryTree(*categoryTree_, false);
-    logGuarded("Category tree updated");
-    filterCategoryTree_ = std::make_unique<QtCategoryTree>(findChild<QTreeWidget*>("Category"));
-    stockDB_->LoadCategoryTree(*filterCategoryTree_, true);
-    logGuarded("Category tree 2 updated");
+    left_->catalog().loadCategories();
+    right_->stockInfo().loadCategories();
 }
 
 // The enabled stocks, and everything built from them.
 void TfrmMain::RefreshStockList() {
     stocks_ = stockDB_->GetStocks(true);
-    QTableWidget* grid = right_->StockGrid();
-    grid->setRowCount(static_cast<int>(stocks_.size()));
-    auto* stockView = findChild<QTreeWidget*>("StockView");
-    stockView->clear();
-    for (size_t row = 0; row < stocks_.size(); ++row) {
-        QString name = QString::fromStdString(stocks_[row].Name);
-        grid->setItem(static_cast<int>(row), 0, new QTableWidgetItem(name));
-        new QTreeWidgetItem(stockView, {name, "", ""});
-    }
-    findChild<QWidget*>("pnlStockProgress")->hide();
-}
-
-void TfrmMain::RefreshReleaseList() {
-    auto* releases = findChild<QListWidget*>("ReleaseList");
-    releases->clear();
-    for (const TModelRelease& release : stockDB_->GetModelReleases()) {
-        auto* item = new QListWidgetItem(QString::fromStdString(release.ModelName), releases);
-        item->setData(Qt::UserRole, QString::fromStdString(release.ReleaseId));
-        item->setToolTip(QString::fromStdString(release.FileName));
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
-    }
+    right_->stockInfo().showStocks(stocks_);
+    left_->stocks().showStocks(stocks_);
 }
 
 void TfrmMain::buildMenus() {
     CommandTable& commands = Commands();
-    auto addMenu = [this, &commands](const char* name, const char* caption, const CommandLayout& layout) {
+    auto addMenu = [this, &commands](const char* name, const char* caption,
+                                     const CommandLayout& layout) {
         QMenu* menu = menuBar()->addMenu(caption);
         menu->setObjectName(name);
         commands.fill(menu, layout);
@@ -208,7 +160,7 @@ void TfrmMain::buildMenus() {
     addMenu("mnuCategory", "Category", kCategoryMenu);
     QMenu* image = addMenu("mnuImage", "Image", kImageMenuHead);
     commands.addGlobalStateMenu(image, "Set Global status")->setObjectName("mnuGlobalStatus");
-    commands.fill(image, {"actClearEXIF"});
+    commands.fill(image, {cmd::ClearEXIF});
     addMenu("mnuDatabase", "Database", kDatabaseMenu);
     mnuDebug_ = addMenu("mnuDebug", "Debug", kDebugMenu);
     mnuDebug_->menuAction()->setVisible(false);
@@ -235,67 +187,27 @@ void TfrmMain::buildStatusBar() {
     }
 }
 
-void TfrmMain::buildImageListPopup() {
-    CommandTable& commands = Commands();
-    pmImages_ = new QMenu(this);
-    pmImages_->setObjectName("pmImages");
-    commands.fill(pmImages_, {"actSyncronize", "actDeleteInvalid", "actSetLocation", "actUnfasten"});
-    commands.addGlobalStateMenu(pmImages_, "Set global status (for all stocks)");
-    commands.fill(pmImages_, {"actCopyKeywords", "actShowFile", "actConvertEPS", "actZip", "actClone", "-",
-                              "actCopy", "actPaste", "actDelete"});
-    ImageListView* easy = centre_->Easy();
-    easy->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(easy, &QWidget::customContextMenuRequested, this, &TfrmMain::showFileMenu);
-    commands.Action("actDeleteInvalid")->setVisible(false);
-    commands.Action("actUnfasten")->setVisible(false);
-}
-
-// The program's own popup, or with the option ExplorerMenu the desktop's
-// actions for the file under the cursor.
-void TfrmMain::showFileMenu(const QPoint& position) {
-    ImageListView* easy = centre_->Easy();
-    QPoint global = easy->viewport()->mapToGlobal(position);
-    if (!explorerMenu_) {
-        pmImages_->popup(global);
-        return;
-    }
-    const ImageListItem* item = easy->Items()->itemAt(easy->indexAt(position));
-    if (!item)
-        return;
-    QString file = QString::fromStdString(item->data.FullName);
-    auto* menu = new QMenu(this);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addAction("Open", [file] { QDesktopServices::openUrl(QUrl::fromLocalFile(file)); });
-    menu->addAction("Open containing folder",
-                    [file] { QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(file).absolutePath())); });
-    menu->addAction("Copy path", [file] { QGuiApplication::clipboard()->setText(file); });
-    menu->popup(global);
-}
-
 void TfrmMain::bindWindowCommands() {
     CommandTable& commands = Commands();
-    commands.Bind("actExit", [this] { close(); });
-    commands.Bind("actAbout", [this] { showAbout(); });
-    commands.Bind("actHelp", [this] { openHelp(); });
-    commands.Bind("actFAQ", [] { QDesktopServices::openUrl(QUrl(kForumPage)); });
-    commands.Bind("actBugReport", [this] { sendBugReport(); });
-    commands.Bind("actInverSelection", [this] { invertSelection(); });
-    commands.Bind("actRefresh", [this] { refresh(); });
-    commands.Bind("actConvertEPS", [this] { ConvertEpsToJpegCommand(*centre_->Easy(), *prompts_, Commands()); });
-    for (QAction* action : commands.findChildren<QAction*>())
+    commands.Bind(cmd::Exit, this, [this] { close(); });
+    commands.Bind(cmd::About, this, [this] { showAbout(); });
+    commands.Bind(cmd::Help, this, [this] { openHelp(folders_.ProgramFolder()); });
+    commands.Bind(cmd::FAQ, this, [] { QDesktopServices::openUrl(QUrl(kForumPage)); });
+    commands.Bind(cmd::BugReport, this, [this] { sendBugReport(); });
+    commands.Bind(cmd::Refresh, this, [this] { refresh(); });
+    for (QAction* action : commands.Actions())
         addAction(action); // shortcuts work wherever the focus is in the window
 }
 
+// The folder chosen in the left tree is listed in the centre; the status bar
+// follows the image selection.
 void TfrmMain::connectPanes() {
-    connect(left_->Tree()->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &TfrmMain::onTreeSelectionChanged);
-    connect(right_->Tree2()->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &TfrmMain::onTree2SelectionChanged);
-    connect(left_, &QTabWidget::currentChanged, this, &TfrmMain::onLeftPageChanged);
-    connect(right_, &QTabWidget::currentChanged, this, &TfrmMain::onRightPageChanged);
-    ImageListView* easy = centre_->Easy();
-    connect(easy->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmMain::onSelectionChanged);
-    connect(easy->selectionModel(), &QItemSelectionModel::currentChanged, this, &TfrmMain::onSelectionChanged);
+    FilesPage& files = left_->files();
+    ImageListPage& list = centre_->imageList();
+    connect(&files, &FilesPage::folderLeft, &list, &ImageListPage::stopLoading);
+    connect(&files, &FilesPage::folderChosen, &list, &ImageListPage::showFolder);
+    connect(&selection_, &ImageSelection::selectionChanged, this, &TfrmMain::showSelectionCount);
+    connect(&selection_, &ImageSelection::focusedImageChanged, this, &TfrmMain::showStatusOf);
 }
 
 void TfrmMain::EnableDebugMode() {
@@ -304,125 +216,39 @@ void TfrmMain::EnableDebugMode() {
 }
 
 void TfrmMain::ApplyPageVisibility() {
-    for (const PageOption& page : kPageOptions) {
-        QTabWidget* pane = page.leftPane ? static_cast<QTabWidget*>(left_) : right_;
-        pane->setTabVisible(page.page, options_.GetOption(page.option).toBool());
-    }
+    left_->applyVisibility(options_);
+    right_->applyVisibility(options_);
 }
 
-// Page switches never fail: what goes wrong while refreshing is dropped and
-// the page is shown all the same.
-void TfrmMain::onLeftPageChanged(int page) {
-    try {
-        ImageListView* easy = centre_->Easy();
-        easy->Items()->setCheckBoxes(page == LeftPane::UploadsPage);
-        Commands().Action("actDeleteInvalid")->setVisible(page == LeftPane::StocksPage);
-        Commands().Action("actUnfasten")->setVisible(page == LeftPane::CatalogPage);
-        if (page == LeftPane::FilesPage)
-            loadMainFolder();
-        static const char* const lines[] = {"Files tab selected", "Catalog tab selected", "Stock tab selected",
-                                            "Uploads tab selected"};
-        if (page >= 0 && page < 4)
-            logGuarded(lines[page]);
-    } catch (...) {
-    }
-    left_->update();
-}
-
-void TfrmMain::onRightPageChanged(int page) {
-    try {
-        if (!centre_->Easy()->focusedItem())
-            return;
-        switch (page) {
-        case RightPane::ImageInfoPage: logGuarded("Image info tab selected"); break;
-        case RightPane::StockInfoPage: logGuarded("Stock state updated"); break;
-        case RightPane::KeywordsPage: logGuarded("Keywords tab selected"); break;
-        case RightPane::ModelReleasePage: logGuarded("Image release tab selected"); break;
-        default: break;
-        }
-    } catch (...) {
-    }
-}
-
-void TfrmMain::onSelectionChanged() {
-    if (selectionHandlingSuspended_)
-        return;
-    ImageListView* easy = centre_->Easy();
-    size_t selected = easy->selectedItems().size();
+void TfrmMain::showSelectionCount(int selected) {
     statusPanels_[3]->setText(QString("%1 files selected").arg(selected));
-    if (selected >= 2)
-        return;
-    if (const ImageListItem* item = easy->focusedItem()) {
-        showStatusOf(*item);
-        right_->clearKeywordCount();
-        onRightPageChanged(right_->currentIndex());
-    }
 }
 
 void TfrmMain::showStatusOf(const ImageListItem& item) {
     statusPanels_[0]->setText(QString::fromStdString(item.data.FileName));
-    statusPanels_[1]->setText(QString::fromStdString(SizeText(static_cast<uint64_t>(item.data.FileSize))));
+    statusPanels_[1]->setText(
+        QString::fromStdString(SizeText(static_cast<uint64_t>(item.data.FileSize))));
     statusPanels_[2]->setText(localTimeText(item.data.ModifyDate));
     statusPanels_[4]->setText(QString::fromStdString(item.data.FullName));
 }
 
-void TfrmMain::invertSelection() {
-    ImageListView* easy = centre_->Easy();
-    QItemSelection all(easy->model()->index(0, 0), easy->model()->index(easy->model()->rowCount() - 1, 0));
-    selectionHandlingSuspended_ = true;
-    easy->selectionModel()->select(all, QItemSelectionModel::Toggle);
-    selectionHandlingSuspended_ = false;
-    onSelectionChanged();
+QString TfrmMain::SelectedFolder() const {
+    return left_->files().selectedFolder();
 }
-
-QString TfrmMain::SelectedFolder() const { return selectedFolder(left_->Tree()); }
 
 void TfrmMain::SelectFolder(const QString& folder) {
-    QModelIndex index = left_->TreeModel()->index(folder);
-    if (!index.isValid())
-        return;
-    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
-        left_->Tree()->expand(parent);
-    left_->Tree()->setCurrentIndex(index);
-    left_->Tree()->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    left_->files().selectFolder(folder);
 }
 
-// The folder remembered in the layout is reached once; until then, with the
-// full scan on, selections made while restoring it load nothing.
-void TfrmMain::onTreeSelectionChanged() {
-    if (!AppStarted || !isVisible())
-        return;
-    mainView_->Stop();
-    if (RestoreFolderPending) {
-        std::string saved = store_.readText(kMainWindowSection, "Directory", "");
-        if (saved.empty() || saved == SelectedFolder().toStdString())
-            RestoreFolderPending = false;
-    }
-    if (RestoreFolderPending && options_.GetOption("FullScan").toBool())
-        return;
-    loadMainFolder();
+bool TfrmMain::MainFolderLoading() const {
+    return centre_->imageList().isLoading();
 }
 
-void TfrmMain::loadMainFolder() { loadFolder(*mainView_, SelectedFolder()); }
-
-void TfrmMain::onTree2SelectionChanged() { loadFolder(*secondView_, selectedFolder(right_->Tree2())); }
-
-void TfrmMain::loadFolder(FolderView& view, const QString& folder) {
-    if (!folder.isEmpty())
-        view.Load(folder, folders_.PreviewCacheFolder(), options_.GetOption("JPEGPreview").toBool());
-}
-
+// Page switches and refreshes never fail: what goes wrong while refreshing is
+// logged and the page is shown all the same.
 void TfrmMain::refresh() {
-    if (left_->currentIndex() == LeftPane::FilesPage) {
-        loadMainFolder();
-        logGuarded("Window refreshed");
-    } else {
-        onLeftPageChanged(left_->currentIndex());
-    }
-    if (right_->currentIndex() == RightPane::FilesPage) {
-        onTree2SelectionChanged();
-        logGuarded("Window 2 refreshed");
-    }
+    ignoringErrors("Refresh", [this] { left_->refreshCurrent(); });
+    ignoringErrors("Refresh", [this] { right_->refreshCurrent(); });
 }
 
 // The first time the window is up after start-up, the folder tree loads its
@@ -431,13 +257,15 @@ void TfrmMain::firstActivation() {
     if (activatedOnce_)
         return;
     activatedOnce_ = true;
-    onTreeSelectionChanged();
+    left_->files().followSelection();
 }
 
 void TfrmMain::stopFolderViews() {
-    if (mainView_->Loading() || secondView_->Loading()) {
-        mainView_->Stop();
-        secondView_->Stop();
+    ImageListPage& list = centre_->imageList();
+    SecondFilesPage& second = right_->secondFiles();
+    if (list.isLoading() || second.isLoading()) {
+        list.stopLoading();
+        second.stopLoading();
         logGuarded("Terminated directory processing threads");
     }
 }
@@ -457,7 +285,7 @@ void TfrmMain::dropEvent(QDropEvent* event) {
 
 bool TfrmMain::DropFiles(const QList<QUrl>& files, const QPoint& position) {
     QString folder = dropTargetFolder(position);
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+    if (folder.isEmpty() || !IsFolder(folder.toStdString()))
         return false;
     moveDroppedFiles(files, folder);
     refresh();
@@ -465,42 +293,37 @@ bool TfrmMain::DropFiles(const QList<QUrl>& files, const QPoint& position) {
 }
 
 QString TfrmMain::dropTargetFolder(const QPoint& position) const {
-    QWidget* target = childAt(position);
-    ImageListView* easy = centre_->Easy();
-    QTreeView* tree = left_->Tree();
-    if (target && (target == easy->viewport() || easy->isAncestorOf(target)))
-        return left_->currentIndex() == LeftPane::FilesPage ? SelectedFolder() : QString();
-    if (target && (target == tree->viewport() || tree->isAncestorOf(target))) {
-        QModelIndex under = tree->indexAt(tree->viewport()->mapFrom(this, position));
-        return under.isValid() ? left_->TreeModel()->filePath(under) : SelectedFolder();
-    }
-    return {};
+    const QWidget* target = childAt(position);
+    FilesPage& files = left_->files();
+    if (centre_->imageList().covers(target))
+        return files.isCurrent() ? files.selectedFolder() : QString();
+    return files.dropFolderAt(target, mapToGlobal(position)).value_or(QString());
 }
 
-// A file that would replace another of the same name stays where it is.
-void TfrmMain::moveDroppedFiles(const QList<QUrl>& files, const QString& folder) {
-    ProgressScope progress(*progress_, static_cast<int>(files.size()) - 1);
-    int position = 0;
-    for (const QUrl& url : files) {
-        progress.step(position++);
-        if (!url.isLocalFile())
-            continue;
-        std::filesystem::path source = url.toLocalFile().toStdString();
-        std::filesystem::path target = std::filesystem::path(folder.toStdString()) / source.filename();
-        std::error_code error;
-        if (!std::filesystem::exists(target, error) && source != target)
-            moveFile(source, target);
+// Every file that stays where it was is named to the user afterwards.
+void TfrmMain::moveDroppedFiles(const QList<QUrl>& urls, const QString& folder) {
+    std::vector<std::filesystem::path> files;
+    FileCommandReport report;
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile())
+            files.push_back(url.toLocalFile().toStdString());
+        else
+            report.problems.push_back({url.toString().toStdString(), "not a local file"});
     }
+    {
+        ProgressScope progress(*progress_, static_cast<int>(files.size()) - 1);
+        FileCommandReport moved = MoveFiles(files, folder.toStdString(),
+                                            [&progress](int position) { progress.step(position); });
+        report.problems.insert(report.problems.end(), moved.problems.begin(), moved.problems.end());
+    }
+    if (!report.complete())
+        prompts_.showMessage("These files were not moved to " + folder.toStdString() + ":\n" +
+                             describeProblems(report));
 }
 
 void TfrmMain::showAbout() {
     TfrmAbout about(this);
     about.exec();
-}
-
-void TfrmMain::openHelp() {
-    QFileInfo help(QString::fromStdString((folders_.ProgramFolder() / "help.chm").string()));
-    QDesktopServices::openUrl(help.exists() ? QUrl::fromLocalFile(help.absoluteFilePath()) : QUrl(kOnlineHelpPage));
 }
 
 void TfrmMain::sendBugReport() {
@@ -513,48 +336,17 @@ void TfrmMain::sendBugReport() {
 void TfrmMain::LoadLayout() {
     LoadedLayout loaded = orvella::LoadLayout(store_, folders_);
     layout_ = loaded.layout;
-    explorerMenu_ = loaded.explorerMenu;
     if (!layout_.maximised()) {
         move(layout_.left, layout_.top);
         resize(layout_.width, layout_.height);
     }
-    applyPaneSizes();
-    if (!layout_.directory.empty())
-        SelectFolder(QString::fromStdString(layout_.directory)); // a folder that is gone is ignored
-    applySkin(QString::fromStdString(layout_.skin), !loaded.hideSkin);
-}
-
-namespace {
-// A splitter whose first (or second) part takes the size from the layout.
-struct PaneSize {
-    int WindowLayout::*value;
-    const char* splitter;
-    int part;
-};
-const PaneSize kPaneSizes[] = {
-    {&WindowLayout::fileTree, "tsFiles", 0},         {&WindowLayout::categoryTree, "tsCatalog", 0},
-    {&WindowLayout::categoryKeywords, "tsKeywords", 1}, {&WindowLayout::fileTree2, "tsFiles2", 0},
-    {&WindowLayout::grid, "tsStockInfo", 0},         {&WindowLayout::bottomPanel, "tsCentreFiles", 1},
-};
-constexpr int kRestOfSplitter = 400;
-} // namespace
-
-void TfrmMain::applyPaneSizes() {
-    panes_->setSizes({layout_.leftPanel, std::max(100, layout_.width - layout_.leftPanel - layout_.rightPanel),
+    panes_->setSizes({layout_.leftPanel,
+                      std::max(100, layout_.width - layout_.leftPanel - layout_.rightPanel),
                       layout_.rightPanel});
-    for (const PaneSize& size : kPaneSizes) {
-        auto* splitter = findChild<QSplitter*>(size.splitter);
-        int value = layout_.*size.value;
-        splitter->setSizes(size.part == 0 ? QList<int>{value, kRestOfSplitter} : QList<int>{kRestOfSplitter, value});
-    }
-}
-
-void TfrmMain::readPaneSizes() {
-    QList<int> widths = panes_->sizes();
-    layout_.leftPanel = widths.value(0);
-    layout_.rightPanel = widths.value(2);
-    for (const PaneSize& size : kPaneSizes)
-        layout_.*size.value = findChild<QSplitter*>(size.splitter)->sizes().value(size.part);
+    left_->restoreLayout(loaded);
+    centre_->restoreLayout(loaded);
+    right_->restoreLayout(loaded);
+    applySkin(QString::fromStdString(layout_.skin), !loaded.hideSkin);
 }
 
 void TfrmMain::ShowAsLaidOut() {
@@ -578,8 +370,12 @@ void TfrmMain::SaveLayout() {
     layout_.top = y();
     layout_.width = width();
     layout_.height = height();
-    readPaneSizes();
-    layout_.directory = SelectedFolder().toStdString();
+    QList<int> widths = panes_->sizes();
+    layout_.leftPanel = widths.value(0);
+    layout_.rightPanel = widths.value(2);
+    left_->saveLayout(layout_);
+    centre_->saveLayout(layout_);
+    right_->saveLayout(layout_);
     orvella::SaveLayout(store_, layout_);
 }
 

@@ -88,21 +88,21 @@ RawPreviewResult ConvertRawPreview(const std::filesystem::path& raw,
     std::memcpy(options.data() + 12, &wholeImage, sizeof wholeImage);
     std::vector<uint8_t> workArea(kRawWorkAreaSize);
     int32_t scratchValue = 0;
-    std::vector<char> scratchText(1001);
+    std::vector<char> scratchText(kRawTextSize + 1), errorText(kRawTextSize + 1);
     uint8_t errorFlag = 0;
     options[43] = 1;
     {
         MaskedFloatingPoint masked;
         FromRawToPSD(&table, zeros.data(), scratch.data(), &progress, raw.c_str(), output.c_str(),
                      options.data(), workArea.data(), &scratchValue, &scratchValue,
-                     scratchText.data(), scratchText.data(), scratchText.data(), &errorFlag);
+                     errorText.data(), scratchText.data(), scratchText.data(), &errorFlag);
     }
     if (errorFlag)
-        return {RawPreviewResult::Error, 0};
+        return {RawPreviewResult::Error, 0, errorText.data()};
     int format = options[44];
     if (format < 1 || format > 3)
-        return {RawPreviewResult::NothingUsable, 0};
-    return {RawPreviewResult::Written, format};
+        return {RawPreviewResult::NothingUsable, 0, {}};
+    return {RawPreviewResult::Written, format, {}};
 }
 
 } // namespace orvella

@@ -57,6 +57,23 @@ private:
     std::string name_;
 };
 
+// What the library's data-error handler heard while reading a file: a
+// damaged or cut-short file. The library goes on after such a report and
+// fills what it could not read with zeros, so a picture made after one is
+// no picture of the file.
+struct DataErrors {
+    std::string first;
+
+    static void record(void* data, const char* file, const int offset) {
+        auto& errors = *static_cast<DataErrors*>(data);
+        if (!errors.first.empty())
+            return;
+        std::string name = file ? file : "";
+        errors.first = offset < 0 ? name + ": unexpected end of file"
+                                  : name + ": data corrupted at " + std::to_string(offset);
+    }
+};
+
 void copyText(char* target, const char* source) {
     size_t length = std::min(std::strlen(source), static_cast<size_t>(kRawTextSize));
     std::memcpy(target, source, length);
@@ -194,8 +211,8 @@ extern "C" int RawInfo(const TRawFileOperations* table, const uint8_t*, TRawInfo
 
 extern "C" int FromRawToPSD(const TRawFileOperations* table, const uint8_t*, uint8_t*,
                             TRawProgress*, const char* rawPath, const char* outputPath,
-                            uint8_t* options, uint8_t*, int32_t*, int32_t*, char*, char*, char*,
-                            uint8_t* errorFlag) {
+                            uint8_t* options, uint8_t*, int32_t*, int32_t*, char* errorText, char*,
+                            char*, uint8_t* errorFlag) {
     TRawFileHandle* input = nullptr;
     try {
         int32_t optionsSize;
@@ -208,12 +225,20 @@ extern "C" int FromRawToPSD(const TRawFileOperations* table, const uint8_t*, uin
             return -1;
         }
         auto raw = std::make_unique<LibRaw>();
+        DataErrors dataErrors;
+        raw->set_dataerror_handler(&DataErrors::record, &dataErrors);
         TableDataStream stream(*table, input, rawPath);
         options[44] = 0;
         if (raw->open_datastream(&stream) != LIBRAW_SUCCESS) {
             *errorFlag = 1;
         } else {
             options[44] = static_cast<uint8_t>(writePreview(*raw, *table, outputPath));
+        }
+        if (!dataErrors.first.empty()) {
+            options[44] = 0;
+            *errorFlag = 1;
+            if (errorText)
+                copyText(errorText, dataErrors.first.c_str());
         }
         raw.reset();
         table->fclose(input);

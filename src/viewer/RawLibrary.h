@@ -41,11 +41,14 @@ int RawInfo(const TRawFileOperations* table, const uint8_t* zeros, TRawInfoRecor
 // Writes the camera's preview of rawPath to outputPath, both through the
 // table: the embedded JPEG (format 1), an embedded bitmap as PPM (2), or,
 // without a preview, a half-size rendering as TIFF (3). The format is left
-// in options[44]; 0 there means nothing usable was written.
+// in options[44]; 0 there means nothing usable was written. A data error
+// (a damaged or cut-short file) sets the error flag and leaves the library's
+// words in errorText (kRawTextSize + 1 bytes), since whatever picture the
+// library made of such a file is not the file's.
 int FromRawToPSD(const TRawFileOperations* table, const uint8_t* zeros, uint8_t* scratch,
                  TRawProgress* progress, const char* rawPath, const char* outputPath,
                  uint8_t* options, uint8_t* workArea, int32_t* scratchValue1,
-                 int32_t* scratchValue2, char* scratchText1, char* scratchText2, char* scratchText3,
+                 int32_t* scratchValue2, char* errorText, char* scratchText2, char* scratchText3,
                  uint8_t* errorFlag);
 }
 

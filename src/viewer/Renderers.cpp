@@ -1,6 +1,7 @@
 #include "viewer/Renderers.h"
 
 #include "files/OutsideRenderers.h"
+#include "shell/IgnoredError.h"
 #include "shell/Log.h"
 #include "viewer/GhostScriptSandbox.h"
 #include "viewer/RawBridge.h"
@@ -25,13 +26,15 @@ std::unique_ptr<TGhostScriptLibrary>& loadedLibrary() {
     return library;
 }
 
+// Without its helper program the sandbox cannot start: PostScript rendering
+// is then off, as without the interpreter library.
 std::shared_ptr<PostScriptRenderer> createRenderer(const std::string& libraryName) {
-    try {
-        return std::make_shared<TGhostScriptSandbox>(TGhostScriptSandbox::DefaultHelper(),
-                                                     libraryName, ScreenBitsPerPixel());
-    } catch (const std::exception&) {
-        return nullptr;
-    }
+    std::shared_ptr<PostScriptRenderer> renderer;
+    ignoringErrors("StartOutsideRenderers", [&] {
+        renderer = std::make_shared<TGhostScriptSandbox>(TGhostScriptSandbox::DefaultHelper(),
+                                                         libraryName, ScreenBitsPerPixel());
+    });
+    return renderer;
 }
 
 } // namespace

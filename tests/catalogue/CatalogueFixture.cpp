@@ -8,7 +8,11 @@ CatalogueCopy::CatalogueCopy() : file_(folder_ / "Orvella.dat") {
 }
 
 std::string CatalogueCopy::rows(const std::string& select) {
-    TQuery query(*connection_);
+    return selectRows(*connection_, select);
+}
+
+std::string selectRows(TCatalogueConnection& connection, const std::string& select) {
+    TQuery query(connection);
     query.SetSQL(select);
     query.Open();
     std::string text;

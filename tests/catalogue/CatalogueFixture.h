@@ -9,6 +9,9 @@
 
 namespace orvella::test {
 
+// The rows of a select as "a|b|c" lines.
+std::string selectRows(TCatalogueConnection& connection, const std::string& select);
+
 // A copy of the freshly built empty catalogue in a temporary folder.
 class CatalogueCopy {
 public:

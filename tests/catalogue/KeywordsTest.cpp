@@ -28,6 +28,17 @@ TEST_F(KeywordsTest, WordsFindTheirKeywordWithoutLetterCase) {
     EXPECT_EQ(id("cloud"), "");
 }
 
+TEST_F(KeywordsTest, LetterCaseIsIgnoredForEveryLetterNotOnlyAscii) {
+    db->AddKeywordTextToImage(keyOf('A'), "Café;CAFÉ;Ελλάδα;ΕΛΛΆΔΑ;Москва");
+    EXPECT_THAT(db->GetImageKeywords(keyOf('A')), ElementsAre("Café", "Ελλάδα", "Москва"));
+    EXPECT_EQ(count("select * from KEYWORDS"), 3u);
+    EXPECT_EQ(id("café"), id("Café"));
+    EXPECT_EQ(id("МОСКВА"), id("Москва"));
+    EXPECT_EQ(id("cafe"), "");
+    db->DeleteKeyword("CAFÉ");
+    EXPECT_EQ(id("Café"), "");
+}
+
 TEST_F(KeywordsTest, AddingLogsTheKeywordAndTheImage) {
     db->AddKeywordTextToImage(keyOf('A'), "sky");
     std::string sky = id("sky");

@@ -1,8 +1,9 @@
+#include "files/FolderLoader.h"
 #include "PictureFixtures.h"
 #include "catalogue/StockDB.h"
 #include "files/FileIdentity.h"
-#include "files/FolderLoader.h"
 #include "files/PreviewCache.h"
+#include "shell/Log.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +61,8 @@ struct LoaderFixture : ::testing::Test {
         db = std::make_unique<TStockDBObject>(*connection);
     }
 
-    fs::path picture(const std::string& relative, QRgb colour = qRgb(200, 30, 30), int width = 120) {
+    fs::path picture(const std::string& relative, QRgb colour = qRgb(200, 30, 30),
+                     int width = 120) {
         fs::path file = root / relative;
         fs::create_directories(file.parent_path());
         test::WriteBytes(file, test::EncodeJpeg({width, 80, colour}));
@@ -152,6 +154,75 @@ TEST_F(LoaderFixture, ChangedSizeRekeysTheRowAndItsStatesFollow) {
     EXPECT_EQ(rowOf(newKey), file.string());
     EXPECT_EQ(db->GetState(0, newKey), 2);
     EXPECT_EQ(db->GetImageKeywords(newKey), (TKeywords{"forest"}));
+}
+
+// Names and folders that differ only in letter case are different files: an
+// edit of one re-keys its own row, and the other row keeps its key.
+TEST_F(LoaderFixture, NamesDifferingInLetterCaseAreDifferentFiles) {
+    struct Case {
+        const char* edited;
+        const char* other;
+    } cases[] = {
+        {"same/a.jpg", "same/A.jpg"},
+        {"dir/x.jpg", "Dir/x.jpg"},
+    };
+    int stock = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.edited);
+        // Colours of each case's own, so no file is a copy of another case's.
+        fs::path edited = picture(c.edited, qRgb(10, 200, 10 + 90 * stock));
+        fs::path other = picture(c.other, qRgb(200, 10, 10 + 90 * stock));
+        load(other.parent_path());
+        std::string oldKey = load(edited.parent_path()).named(edited.filename().string()).file.MD5;
+        std::string otherKey = FileMD5(other);
+        db->AddStock("Agency " + std::to_string(stock), "", false, "");
+        db->SetState(stock, oldKey, 3);
+        test::WriteBytes(edited,
+                         test::EncodeJpeg({170, 90, qRgb(10, 10 + 90 * stock, 200)})); // new size
+
+        for (int run = 1; run <= 2; ++run) { // a second run finds nothing left to do
+            SCOPED_TRACE(run);
+            RecordedListing listing = load(edited.parent_path());
+            const ListedFile& listed = listing.named(edited.filename().string());
+            EXPECT_EQ(listed.catalogueError, "");
+            EXPECT_EQ(listed.file.MD5, FileMD5(edited));
+            EXPECT_EQ(rowOf(listed.file.MD5), edited.string());
+            EXPECT_EQ(rowOf(oldKey), "");
+            EXPECT_EQ(db->GetState(stock, listed.file.MD5), 3);
+            EXPECT_EQ(rowOf(otherKey), other.string());
+        }
+        ++stock;
+    }
+}
+
+// A statement the catalogue refuses is written to the log as an error
+// record, the file is listed showing it, and the other files load.
+TEST_F(LoaderFixture, RefusedStatementIsRecordedShownAndTheRestLoads) {
+    TLog log(root / "LogFile.log", [] { return std::string("T"); });
+    installAppLog(&log);
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        picture(std::string("shoot/") + name, qRgb(name[0], 90, 90));
+    db->ExecuteStatement(
+        "create trigger REFUSE_B before insert on IMAGES when NEW.FileName = 'b.jpg' "
+        "begin select raise(abort, 'refused here'); end");
+    RecordedListing listing = load(root / "shoot");
+    installAppLog(nullptr);
+
+    EXPECT_EQ(listing.captions(),
+              (std::vector<std::string>{"a.jpg", "b.jpg (catalogue error)", "c.jpg"}));
+    EXPECT_EQ(listing.ended, 3);
+    EXPECT_EQ(listing.named("b.jpg (catalogue error)").catalogueError, "refused here");
+    EXPECT_EQ(listing.named("a.jpg").catalogueError, "");
+    EXPECT_EQ(rowOf(listing.named("a.jpg").file.MD5), (root / "shoot" / "a.jpg").string());
+    EXPECT_EQ(rowOf(listing.named("c.jpg").file.MD5), (root / "shoot" / "c.jpg").string());
+    EXPECT_EQ(rowOf(listing.named("b.jpg (catalogue error)").file.MD5), "");
+    std::vector<std::string> lines = log.Lines();
+    auto record = std::find(lines.begin(), lines.end(),
+                            "T Exception EDatabaseError with message refused here");
+    ASSERT_NE(record, lines.end()) << testing::PrintToString(lines);
+    ASSERT_NE(std::next(record), lines.end());
+    EXPECT_EQ(std::next(record)->rfind("T Latest SQL query insert into IMAGES", 0), 0u)
+        << *std::next(record);
 }
 
 TEST_F(LoaderFixture, SameSizeChangeKeepsTheKnownKeyWithoutReadingTheFile) {

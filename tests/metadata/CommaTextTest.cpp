@@ -10,13 +10,15 @@ struct ParseCase {
     std::vector<std::string> items;
 };
 
-TEST(CommaText, ParsesItemsSeparatedByCommasAndBlanks) {
+TEST(CommaText, ParsesItemsSeparatedByCommasOnly) {
     const ParseCase cases[] = {
         {"", {}},
         {"sky", {"sky"}},
         {"sky,blue", {"sky", "blue"}},
-        {"blue sky", {"blue", "sky"}},
+        {"blue sky", {"blue sky"}},
+        {"red apple,fruit", {"red apple", "fruit"}},
         {"  a ,  b", {"a", "b"}},
+        {"  New   York  ", {"New   York"}},
         {"a,", {"a", ""}},
         {"a, ", {"a"}},
         {",a", {"", "a"}},
@@ -24,9 +26,11 @@ TEST(CommaText, ParsesItemsSeparatedByCommasAndBlanks) {
         {"\"New York\",x", {"New York", "x"}},
         {"\"say \"\"hi\"\"\"", {"say \"hi\""}},
         {"\"open quote", {"open quote"}},
-        {"\"a\"b", {"a", "b"}},
+        {"\"a\"b", {"ab"}},
+        {"\"a,b\",c", {"a,b", "c"}},
         {"\"\"", {""}},
-        {"a\tb\nc", {"a", "b", "c"}},
+        {"a\tb\nc", {"a\tb\nc"}},
+        {"Café,CAFÉ", {"Café", "CAFÉ"}},
     };
     for (const ParseCase& c : cases)
         EXPECT_EQ(parseCommaText(c.text), c.items) << "text: " << c.text;
@@ -42,32 +46,48 @@ TEST(CommaText, SerialisesWithQuotesWhereNeeded) {
         {{""}, "\"\""},
         {{"a", ""}, "a,"},
         {{"sky", "blue"}, "sky,blue"},
-        {{"New York"}, "\"New York\""},
+        {{"New York"}, "New York"},
+        {{"red apple", "fruit"}, "red apple,fruit"},
         {{"a,b"}, "\"a,b\""},
         {{"say \"hi\""}, "\"say \"\"hi\"\"\""},
-        {{"tab\there"}, "\"tab\there\""},
+        {{"tab\there"}, "tab\there"},
     };
     for (const auto& [items, text] : cases)
         EXPECT_EQ(toCommaText(items), text);
 }
 
 TEST(CommaText, SerialisedTextParsesBackToTheSameItems) {
-    std::vector<std::string> items{"New York", "a,b", "say \"hi\"", "plain"};
+    std::vector<std::string> items{"New York", "a,b", "say \"hi\"", "plain", "Ελλάδα 🙂"};
     EXPECT_EQ(parseCommaText(toCommaText(items)), items);
 }
 
 TEST(CommaText, MergeAppendsNewItemsTrimmedAndDropsCaseDuplicates) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"", "sky", "sky"},
-        {"sky", "blue sky", "sky,blue"},
+        {"sky", "blue sky", "sky,blue sky"},
+        {"sky", "Sky, blue sky ,SKY", "sky,blue sky"},
+        {"café", "CAFÉ,Ελλάδα", "café,Ελλάδα"},
+        {"ΕΛΛΆΔΑ", "ελλάδα", "ΕΛΛΆΔΑ"},
+        {"", "\"a,b\"", "\"a,b\""},
         {"sky,blue", "Sky", "sky,blue"},
         {"sky", "", "sky"},
         {"", "\"  padded \"", "padded"},
+        {"", "a,,b", "a,,b"},
         {"a,A", "b", "a,A,b"}, // items already held are not de-duplicated
         {"", ",", "\"\""},     // two empty items, the second a duplicate: one empty item
     };
     for (const auto& [held, added, merged] : cases)
         EXPECT_EQ(MergeCommaText(held, added), merged) << held << " + " << added;
+}
+
+TEST(CommaText, KeywordsCompareIgnoringCaseOfEveryLetter) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"sky", "SKY", true},       {"Café", "CAFÉ", true},  {"Ελλάδα", "ΕΛΛΆΔΑ", true},
+        {"Москва", "МОСКВА", true}, {"café", "cafe", false}, {"東京", "東京", true},
+        {"a b", "ab", false},
+    };
+    for (const auto& [a, b, same] : cases)
+        EXPECT_EQ(sameKeyword(a, b), same) << a << " / " << b;
 }
 
 } // namespace

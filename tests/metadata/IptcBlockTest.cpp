@@ -36,10 +36,16 @@ std::string recordVersion() {
     return iptcDataset(2, 0, std::string("\x00\x02", 2));
 }
 
-TEST(ParseIPTC, MergesRepeatedKeywordsAsCommaText) {
+TEST(ParseIPTC, MergesRepeatedKeywordsAsCommaTextOfWholeDatasets) {
+    // Each dataset is one keyword, blanks and commas included; a case
+    // duplicate (of any letter) is dropped.
     ParsedIptc parsed(photoshopPayload(recordVersion() + iptcDataset(2, 25, "sky") +
-                                       iptcDataset(2, 25, "blue sky") + iptcDataset(2, 25, "Sky")));
-    EXPECT_EQ(parsed.entries(), (Entries{{"Keywords", "sky,blue"}}));
+                                       iptcDataset(2, 25, "blue sky") + iptcDataset(2, 25, "Sky") +
+                                       iptcDataset(2, 25, "salt, pepper") +
+                                       iptcDataset(2, 25, "say \"hi\"") +
+                                       iptcDataset(2, 25, "Café") + iptcDataset(2, 25, "CAFÉ")));
+    EXPECT_EQ(parsed.entries(),
+              (Entries{{"Keywords", "sky,blue sky,\"salt, pepper\",\"say \"\"hi\"\"\",Café"}}));
 }
 
 TEST(ParseIPTC, DropsRecordVersionAndOtherRecordsKeepsCustomDatasets) {
@@ -99,7 +105,7 @@ TEST(SetTag, SetsMergesAndRefusesByTheTable) {
     EXPECT_EQ(iptc.GetEntry(0).value, "Name");
     EXPECT_EQ(iptc.SetTag("Keywords", "sky"), 1);
     EXPECT_EQ(iptc.SetTag("KEYWORDS", "blue sky, Sky"), 1);
-    EXPECT_EQ(iptc.GetEntry(1).value, "sky,blue");
+    EXPECT_EQ(iptc.GetEntry(1).value, "sky,blue sky");
     EXPECT_EQ(iptc.SetTag("Custom_200", "x"), -1);
     EXPECT_EQ(iptc.SetTag("NoSuchName", "x"), -1);
     EXPECT_EQ(iptc.SetTag("SKIP", "x"), -1); // the record version is the writer's own
@@ -178,6 +184,10 @@ TEST(BuildIPTCBlock, SplitsRepeatableValuesIntoOneDatasetPerItem) {
         {"a,,b", iptcDataset(2, 25, "a") + iptcDataset(2, 25, "") + iptcDataset(2, 25, "b")},
         {"a,", iptcDataset(2, 25, "a")},
         {" a , b ", iptcDataset(2, 25, "a") + iptcDataset(2, 25, "b")},
+        {"red apple,fruit", iptcDataset(2, 25, "red apple") + iptcDataset(2, 25, "fruit")},
+        {"\"salt, pepper\",\"say \"\"hi\"\"\"",
+         iptcDataset(2, 25, "salt, pepper") + iptcDataset(2, 25, "say \"hi\"")},
+        {"\"\"", iptcDataset(2, 25, "")},
         {"", ""},
     };
     for (const auto& [value, expected] : cases) {
@@ -199,16 +209,23 @@ TEST(BuildIPTCBlock, WritesCustomEntriesBackAndParsesItsOwnOutput) {
 }
 
 TEST(BuildIPTCBlock, RefusesWhatDoesNotFitOneSegment) {
-    EXPECT_THROW(blockFor({{"ImageCaption", std::string(65536, 'x').c_str()}}), EIPTCTooLarge);
+    // A length field with its top bit set means an extended length to a
+    // reader, so a value holds at most 32767 bytes.
+    std::string largest(32767, 'x');
+    EXPECT_NO_THROW(blockFor({{"ImageCaption", largest.c_str()}}));
+    EXPECT_THROW(blockFor({{"ImageCaption", (largest + "x").c_str()}}), EIPTCTooLarge);
     // Each value fits a dataset, together they overflow the segment.
-    std::string half(33000, 'x');
-    EXPECT_THROW(blockFor({{"ImageCaption", half.c_str()}, {"ImageHeadline", half.c_str()}}),
+    EXPECT_THROW(blockFor({{"ImageCaption", largest.c_str()}, {"ImageHeadline", largest.c_str()}}),
                  EIPTCTooLarge);
     // Blocks are always of even length: the largest that fits is 65532
-    // bytes; one byte more in the value adds the pad byte and overflows.
-    std::string fits(65532 - 26 - 7 - 5 - 12, 'x');
-    EXPECT_EQ(blockFor({{"ImageCaption", fits.c_str()}}).size(), 65532u);
-    EXPECT_THROW(blockFor({{"ImageCaption", (fits + "x").c_str()}}), EIPTCTooLarge);
+    // bytes; one byte more in a value adds the pad byte and overflows.
+    std::string second(65532 - 26 - 7 - 5 - 5 - 12 - largest.size(), 'x');
+    EXPECT_EQ(
+        blockFor({{"ImageCaption", largest.c_str()}, {"ImageHeadline", second.c_str()}}).size(),
+        65532u);
+    EXPECT_THROW(
+        blockFor({{"ImageCaption", largest.c_str()}, {"ImageHeadline", (second + "x").c_str()}}),
+        EIPTCTooLarge);
 }
 
 TEST(SetIPTCSegment, StoresTheLengthBytesBeforeTheBlock) {

@@ -63,20 +63,27 @@ TEST(WriteIPTCFile, PlacesTheNewBlockByTheSegmentsFound) {
         std::string segments;
         Markers expected;
     };
+    // Setting the title writes an XMP packet (the second APP1) beside the
+    // IPTC block; every old APP13, EXIF and XMP segment is replaced, wherever
+    // it stood.
+    std::string exif = jpegSegment(APP1, exifPayload());
+    std::string xmp = jpegSegment(APP1, xmpPayload("old"));
+    std::string iptc = jpegSegment(APP13, iptcPayloadNamed("old"));
     const Case cases[] = {
-        {"APP1 APP13",
-         jpegSegment(APP1, exifPayload()) + jpegSegment(APP13, iptcPayloadNamed("old")),
-         concat({APP1, APP13}, plainTail())},
-        {"APP0 APP1", jpegSegment(APP0, jfifPayload()) + jpegSegment(APP1, exifPayload()),
-         concat({APP1, APP13}, plainTail())},
-        {"APP1 APP2 APP13",
-         jpegSegment(APP1, exifPayload()) + jpegSegment(APP2, "icc") +
-             jpegSegment(APP13, iptcPayloadNamed("old")),
-         concat({APP1, APP13, APP2, APP13}, plainTail())},
-        {"APP0 only", jpegSegment(APP0, jfifPayload()), concat({APP0, APP13}, plainTail())},
-        {"neither APP0 nor APP1", "", concat({APP0, APP13}, plainTail())},
-        {"APP13 COM", jpegSegment(APP13, iptcPayloadNamed("old")) + jpegSegment(COM, "note"),
-         concat({APP0, APP13, COM}, plainTail())},
+        {"APP1 APP13", exif + iptc, concat({APP1, APP1, APP13}, plainTail())},
+        {"APP0 APP1", jpegSegment(APP0, jfifPayload()) + exif,
+         concat({APP1, APP1, APP13}, plainTail())},
+        {"APP1 APP2 APP13", exif + jpegSegment(APP2, "icc") + iptc,
+         concat({APP1, APP1, APP13, APP2}, plainTail())},
+        {"APP0 only", jpegSegment(APP0, jfifPayload()), concat({APP0, APP1, APP13}, plainTail())},
+        {"neither APP0 nor APP1", "", concat({APP0, APP1, APP13}, plainTail())},
+        {"APP13 COM", iptc + jpegSegment(COM, "note"),
+         concat({APP0, APP1, APP13, COM}, plainTail())},
+        {"XMP APP13", xmp + iptc, concat({APP0, APP1, APP13}, plainTail())},
+        {"XMP EXIF APP13", xmp + exif + iptc, concat({APP1, APP1, APP13}, plainTail())},
+        {"two APP13 around APP2", iptc + jpegSegment(APP2, "icc") + iptc,
+         concat({APP0, APP1, APP13, APP2}, plainTail())},
+        {"two EXIF", exif + exif + iptc, concat({APP1, APP1, APP13}, plainTail())},
     };
     for (const Case& c : cases) {
         TempFolder folder;
@@ -88,6 +95,8 @@ TEST(WriteIPTCFile, PlacesTheNewBlockByTheSegmentsFound) {
         EXPECT_EQ(markersOf(written), c.expected) << c.layout;
         EXPECT_EQ(objectNameOf(file), "new") << c.layout;
         EXPECT_EQ(scanData(written), scanData(original)) << c.layout;
+        EXPECT_NE(written.find("<rdf:li xml:lang=\"x-default\">new</rdf:li>"), std::string::npos)
+            << c.layout;
     }
 }
 
@@ -153,6 +162,57 @@ TEST(WriteIPTCFile, LeavesTheFileUntouchedWhenItCannotBeWritten) {
         EXPECT_EQ(readFile(folder / "a.jpg"), c.content) << c.what;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1)
             << c.what;
+    }
+}
+
+// Several fields in one rewrite end byte for byte as one write per field,
+// whatever the file held and however the fields interact (repeatable datasets
+// merging, an empty value keeping the old one, a field set twice).
+TEST(WriteIPTCFields, OneRewriteEndsAsOneWritePerField) {
+    const std::pair<const char*, std::string> layouts[] = {
+        {"no header", ""},
+        {"APP0 APP1", jpegSegment(APP0, jfifPayload()) + jpegSegment(APP1, exifPayload())},
+        {"APP1 APP2 APP13", jpegSegment(APP1, exifPayload()) + jpegSegment(APP2, "icc") +
+                                jpegSegment(APP13, photoshopPayload(iptcDataset(2, 5, "old") +
+                                                                    iptcDataset(2, 25, "first") +
+                                                                    iptcDataset(2, 25, "second")))},
+        {"APP13 COM", jpegSegment(APP13, iptcPayloadNamed("old")) + jpegSegment(COM, "note")},
+    };
+    const IPTCFieldList fieldLists[] = {
+        {{"ObjectName", "Harbour at dawn"}, {"Keywords", "harbour"}},
+        {{"Keywords", "sky, blue sky, Sky"}, {"Keywords", "sea, sky"}, {"SuppCategory", "x"}},
+        {{"ObjectName", "first"}, {"ObjectName", ""}, {"ImageCaption", "line\r\nnext"}},
+    };
+    for (const auto& [layout, segments] : layouts) {
+        for (const IPTCFieldList& fields : fieldLists) {
+            TempFolder folder;
+            std::string original = withSegments(plainJpeg(), segments);
+            writeFile(folder / "one.jpg", original);
+            writeFile(folder / "each.jpg", original);
+            WriteIPTCFieldsToFile(folder / "one.jpg", fields);
+            for (const auto& [name, value] : fields)
+                WriteIPTCFieldToFile(folder / "each.jpg", name, value);
+            EXPECT_EQ(readFile(folder / "one.jpg"), readFile(folder / "each.jpg"))
+                << layout << ", first field " << fields[0].first;
+        }
+    }
+}
+
+// Unlike a run of single writes, a failing field leaves the earlier ones
+// unwritten too: the file is rewritten completely or not at all.
+TEST(WriteIPTCFields, AnyFailingFieldLeavesTheFileAsItWas) {
+    const std::pair<const char*, IPTCFieldList> cases[] = {
+        {"unknown name", {{"ObjectName", "x"}, {"NoSuchName", "y"}}},
+        {"block too large", {{"ObjectName", "x"}, {"ImageCaption", std::string(70000, 'v')}}},
+    };
+    for (const auto& [what, fields] : cases) {
+        TempFolder folder;
+        std::string original =
+            withSegments(plainJpeg(), jpegSegment(APP13, iptcPayloadNamed("old")));
+        writeFile(folder / "a.jpg", original);
+        EXPECT_ANY_THROW(WriteIPTCFieldsToFile(folder / "a.jpg", fields)) << what;
+        EXPECT_EQ(readFile(folder / "a.jpg"), original) << what;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1) << what;
     }
 }
 
@@ -312,7 +372,9 @@ TEST(ClearExif, NeverTakesAnXmpPacketForExif) {
     WriteIPTCFieldToFile(folder / "a.jpg", "ObjectName", "n");
     std::string written = readFile(folder / "a.jpg");
     EXPECT_NE(written.find(xmp), std::string::npos);
-    EXPECT_EQ(markersOf(written), concat({APP0, APP13, COM, APP1, COM}, plainTail()));
+    // The literal ends at its zero byte, so the APP1 lacks the full XMP
+    // signature: it is kept where it stood, and the title gets a new packet.
+    EXPECT_EQ(markersOf(written), concat({APP0, APP1, APP13, COM, APP1}, plainTail()));
 }
 
 TEST(ClearExif, KeepsIptcAndCommentAndPassesOverFilesWithoutExif) {

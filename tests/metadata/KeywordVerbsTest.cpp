@@ -21,6 +21,9 @@ protected:
     ToolInstallation() {
         fs::create_directories(folder / "program");
         fs::copy_file(toolPath(), folder / "program" / "orvella-tool");
+        // the verbs that make pictures (load) live in a module beside the tool
+        fs::copy_file(fs::path(ORVELLA_BIN_DIR) / "orvella-tool-pictures.so",
+                      folder / "program" / "orvella-tool-pictures.so");
         fs::copy_file(fs::path(ORVELLA_BIN_DIR) / "Orvella.dat",
                       folder / "program" / "Orvella.dat");
     }

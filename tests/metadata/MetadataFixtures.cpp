@@ -61,6 +61,22 @@ std::string iptcDataset(uint8_t record, uint8_t number, std::string_view value) 
     return out.append(value);
 }
 
+std::string xmpPayload(std::string_view title, std::string_view creatorTool) {
+    std::string packet = std::string("http://ns.adobe.com/xap/1.0/\0", 29) +
+                         "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>"
+                         "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+                         "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+                         "<rdf:Description rdf:about=\"\" "
+                         "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+                         "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\"><xmp:CreatorTool>";
+    packet.append(creatorTool);
+    packet += "</xmp:CreatorTool><dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">";
+    packet.append(title);
+    packet += "</rdf:li></rdf:Alt></dc:title></rdf:Description></rdf:RDF></x:xmpmeta>"
+              "<?xpacket end=\"w\"?>";
+    return packet;
+}
+
 std::string photoshopPayload(std::string_view datasets) {
     std::string out("Photoshop 3.0\0"
                     "8BIM\x04\x04\0\0",

@@ -27,6 +27,10 @@ std::string iptcDataset(uint8_t record, uint8_t number, std::string_view value);
 // datasets as given (no record version is added).
 std::string photoshopPayload(std::string_view datasets);
 
+// An APP1 payload holding an XMP packet with the x-default dc:title and
+// xmp:CreatorTool properties.
+std::string xmpPayload(std::string_view title, std::string_view creatorTool = "kept tool");
+
 // One TIFF directory entry to lay out.
 struct TiffEntry {
     uint16_t tag;

@@ -48,6 +48,9 @@ protected:
         ASSERT_EQ(runCommand(rewriteCommand(file())).status, 0);
         rewritten_ = readFile(file());
         ASSERT_NE(rewritten_, original_);
+        // The XMP packet is written in the same rewrite as the IPTC block.
+        ASSERT_NE(rewritten_.find(std::string("http://ns.adobe.com/xap/1.0/\0", 29)),
+                  std::string::npos);
     }
     std::filesystem::path file() const { return folder_ / "photo.jpg"; }
 

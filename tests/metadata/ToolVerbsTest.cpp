@@ -30,7 +30,7 @@ TEST(IptcVerbs, SetThenPrintEscapesControlBytes) {
     CommandResult printed = tool("iptc " + quotedPath(file));
     EXPECT_EQ(printed.status, 0);
     EXPECT_EQ(printed.output,
-              "ImageCaption=line one\\r\\nback\\\\slash\\x01end\nKeywords=sky,blue\n");
+              "ImageCaption=line one\\r\\nback\\\\slash\\x01end\nKeywords=sky,blue sky\n");
 }
 
 TEST(IptcVerbs, SetsEveryFileGivenAndReportsFailuresWithStatusOne) {
@@ -48,6 +48,44 @@ TEST(IptcVerbs, SetsEveryFileGivenAndReportsFailuresWithStatusOne) {
     EXPECT_EQ(tool("iptc " + quotedPath(folder / "c.jpg")).output, "ObjectName=Name\n");
 }
 
+TEST(IptcVerbs, SetsSeveralFieldsInOneCallAsTheSingleCallsWould) {
+    TempFolder folder;
+    for (const char* name : {"a.jpg", "b.jpg", "single.jpg"})
+        writeFile(folder / name, plainJpeg());
+    CommandResult result = tool("iptc-set ObjectName Harbour Keywords 'sea, sky' Keywords -- -- " +
+                                quotedPath(folder / "a.jpg") + " " + quotedPath(folder / "b.jpg"));
+    EXPECT_EQ(result.status, 0) << result.output;
+    for (const char* arguments : {"ObjectName Harbour", "Keywords 'sea, sky'", "Keywords --"})
+        ASSERT_EQ(
+            tool(std::string("iptc-set ") + arguments + " " + quotedPath(folder / "single.jpg"))
+                .status,
+            0);
+    EXPECT_EQ(readFile(folder / "a.jpg"), readFile(folder / "single.jpg"));
+    EXPECT_EQ(readFile(folder / "b.jpg"), readFile(folder / "single.jpg"));
+}
+
+// With several files each line starts with its file and a tab; a file that
+// fails is reported and the others are still done.
+TEST(MetadataVerbs, TakeManyFilesAndGoOnPastAFailure) {
+    TempFolder folder;
+    std::string a = (folder / "a.jpg").string(), b = (folder / "b.jpg").string();
+    std::string missing = (folder / "missing.jpg").string();
+    writeFile(a, plainJpeg());
+    writeFile(b, plainJpeg());
+    ASSERT_EQ(tool("iptc-set ObjectName Name " + shellQuoted(a) + " " + shellQuoted(b)).status, 0);
+    CommandResult printed =
+        tool("iptc " + shellQuoted(a) + " " + shellQuoted(missing) + " " + shellQuoted(b));
+    EXPECT_EQ(printed.status, 1);
+    EXPECT_NE(printed.output.find(a + "\tObjectName=Name\n"), std::string::npos) << printed.output;
+    EXPECT_NE(printed.output.find(b + "\tObjectName=Name\n"), std::string::npos) << printed.output;
+    EXPECT_NE(printed.output.find("orvella-tool iptc: " + missing), std::string::npos)
+        << printed.output;
+    CommandResult exif = tool("exif " + shellQuoted(a) + " " + shellQuoted(b));
+    EXPECT_EQ(exif.status, 0);
+    EXPECT_EQ(exif.output, a + "\tEXIF data=No EXIF data\n" + b + "\tEXIF data=No EXIF data\n");
+    EXPECT_EQ(tool("clear-exif " + shellQuoted(a) + " " + shellQuoted(b)).status, 0);
+}
+
 TEST(IptcVerbs, RefusesUnknownNamesMissingFilesAndWrongArguments) {
     TempFolder folder;
     writeFile(folder / "a.jpg", plainJpeg());
@@ -59,6 +97,11 @@ TEST(IptcVerbs, RefusesUnknownNamesMissingFilesAndWrongArguments) {
         {"exif " + quotedPath(folder / "missing.jpg"), "No such file"},
         {"iptc-set ObjectName", "usage: orvella-tool iptc-set NAME VALUE FILE..."},
         {"iptc", "usage: orvella-tool iptc FILE"},
+        {"iptc-set ObjectName x Keywords -- " + quotedPath(folder / "a.jpg"),
+         "usage: orvella-tool iptc-set"},
+        {"iptc-set ObjectName x --", "usage: orvella-tool iptc-set"},
+        {"iptc-set ObjectName x Keywords y NoSuchName z -- " + quotedPath(folder / "a.jpg"),
+         "unknown IPTC dataset name NoSuchName"},
     };
     for (const auto& [arguments, message] : cases) {
         CommandResult result = tool(arguments);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace orvella {
 namespace {
@@ -36,6 +37,76 @@ TEST(AtomicFile, FailureLeavesTheTargetAndNoTemporaryFile) {
     EXPECT_TRUE(fs::is_directory(folder / "target"));
     EXPECT_EQ(entriesIn(folder.path()), 1u);
     EXPECT_THROW(replaceFileAtomically(folder / "missing" / "file", "x"), std::system_error);
+}
+
+mode_t modeOf(const fs::path& file) {
+    struct stat info {};
+    EXPECT_EQ(stat(file.c_str(), &info), 0) << file;
+    return info.st_mode & 07777;
+}
+
+// The file a link leads to is replaced in its own folder; the link stays.
+TEST(AtomicFile, SymbolicLinksLeadToTheFileRewritten) {
+    struct Case {
+        const char* why;
+        std::vector<std::pair<std::string, std::string>> links; // name, what it points at
+    } cases[] = {
+        {"relative link into another folder", {{"view/pick", "../store/real.dat"}}},
+        {"absolute link", {{"view/pick", "@/store/real.dat"}}},
+        {"chain of links", {{"view/pick", "hop"}, {"view/hop", "../store/real.dat"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        TempFolder folder;
+        fs::create_directories(folder / "store");
+        fs::create_directories(folder / "view");
+        test::writeFile(folder / "store" / "real.dat", "old");
+        chmod((folder / "store" / "real.dat").c_str(), 0604);
+        for (const auto& [name, target] : c.links)
+            fs::create_symlink(target[0] == '@' ? (folder.path() / target.substr(2)).string()
+                                                : target,
+                               folder / name);
+
+        replaceFileAtomically(folder / "view" / "pick", "new content");
+
+        EXPECT_EQ(readFile(folder / "store" / "real.dat"), "new content");
+        EXPECT_EQ(modeOf(folder / "store" / "real.dat"), 0604u);
+        for (const auto& link : c.links)
+            EXPECT_TRUE(fs::is_symlink(folder / link.first)) << link.first;
+        EXPECT_EQ(entriesIn(folder / "store"), 1u);
+        EXPECT_EQ(entriesIn(folder / "view"), c.links.size());
+    }
+}
+
+TEST(AtomicFile, SeveralHardLinksAreRefusedAndTheFileLeftAlone) {
+    TempFolder folder;
+    test::writeFile(folder / "a.dat", "old");
+    fs::create_hard_link(folder / "a.dat", folder / "b.dat");
+    try {
+        replaceFileAtomically(folder / "b.dat", "new");
+        ADD_FAILURE() << "not refused";
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code().value(), EMLINK);
+    }
+    EXPECT_EQ(readFile(folder / "a.dat"), "old");
+    EXPECT_EQ(readFile(folder / "b.dat"), "old");
+    EXPECT_EQ(fs::hard_link_count(folder / "a.dat"), 2u);
+    EXPECT_EQ(entriesIn(folder.path()), 2u);
+}
+
+TEST(AtomicFile, OwnerAndGroupAreKeptWherePermitted) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser may give a file to another user";
+    TempFolder folder;
+    test::writeFile(folder / "photo.dat", "old");
+    ASSERT_EQ(chown((folder / "photo.dat").c_str(), 65534, 65534), 0);
+    chmod((folder / "photo.dat").c_str(), 0664);
+    replaceFileAtomically(folder / "photo.dat", "new");
+    struct stat info {};
+    ASSERT_EQ(stat((folder / "photo.dat").c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+    EXPECT_EQ(info.st_mode & 07777, 0664u);
 }
 
 TEST(AtomicWriteBatch, CompletesReplacementsInOrderAFewFilesLater) {

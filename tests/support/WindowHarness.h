@@ -1,8 +1,9 @@
 #pragma once
 
-#include "shell/AppState.h"
 #include "shell/Log.h"
 #include "ui/OrvellaApplication.h"
+#include "ui/QtPrompts.h"
+#include "ui/StartupState.h"
 #include "ui/TdmMain.h"
 #include "ui/TfrmMain.h"
 
@@ -16,9 +17,9 @@ namespace orvella::test {
 struct WindowHarness {
     WindowHarness(OrvellaApplication& application, const std::filesystem::path& program)
         : log(program / "LogFile.log"), installed(log), folders(program, program / "user"),
-          store(program, program / "registry.ini"), dataModule(&application, program / "Orvella.dat"),
-          window(dataModule, folders, store) {
-        AppStarted = true;
+          store(program, program / "registry.ini"),
+          dataModule(&application, program / "Orvella.dat"),
+          window(dataModule, folders, store, startup, prompts) {
         window.show();
     }
 
@@ -32,6 +33,8 @@ struct WindowHarness {
     TFolders folders;
     SettingsStore store;
     TdmMain dataModule;
+    StartupState startup{.AppStarted = true};
+    QtPrompts prompts;
     TfrmMain window;
 };
 

@@ -163,14 +163,7 @@ std::vector<Entry> rawEntries(const DngDescription& description, uint32_t dataOf
 } // namespace
 
 std::string MakeDng(const DngDescription& description) {
-    std::string out = "II";
-    put(out, 42, 2);
-    put(out, 0, 4); // IFD0 offset, filled in at the end
-
-    uint32_t rawOffset = static_cast<uint32_t>(out.size());
     std::string raw = mosaic(description.width, description.height);
-    out += raw;
-
     std::string preview;
     if (description.preview == DngDescription::Preview::Jpeg)
         preview = EncodeJpeg(previewPicture(description.previewWidth, description.previewHeight));
@@ -180,42 +173,66 @@ std::string MakeDng(const DngDescription& description) {
             preview.append(reinterpret_cast<const char*>(picture.constScanLine(y)),
                            static_cast<size_t>(picture.width()) * 3);
     }
-    align(out);
-    uint32_t previewOffset = static_cast<uint32_t>(out.size());
-    out += preview;
 
-    uint32_t exif =
-        appendIfd(out, {rationals(33434, Rational, {{1, description.exposureDenominator}}),
-                        rationals(33437, Rational, {{description.apertureTenths, 10}}),
-                        shorts(34855, {static_cast<uint32_t>(description.iso)}),
-                        rationals(37386, Rational, {{description.focalLength, 1}})});
+    // Appends the directories pointing at the data; gives IFD0's offset.
+    auto directories = [&](std::string& out, uint32_t rawOffset, uint32_t previewOffset) {
+        uint32_t exif =
+            appendIfd(out, {rationals(33434, Rational, {{1, description.exposureDenominator}}),
+                            rationals(33437, Rational, {{description.apertureTenths, 10}}),
+                            shorts(34855, {static_cast<uint32_t>(description.iso)}),
+                            rationals(37386, Rational, {{description.focalLength, 1}})});
+        std::vector<Entry> first;
+        std::vector<Entry> camera = cameraEntries(description, exif);
+        std::vector<Entry> rawTags =
+            rawEntries(description, rawOffset, static_cast<uint32_t>(raw.size()));
+        if (description.preview == DngDescription::Preview::None) {
+            first = rawTags;
+        } else {
+            uint32_t rawIfd = appendIfd(out, rawTags);
+            bool jpeg = description.preview == DngDescription::Preview::Jpeg;
+            auto width = static_cast<uint32_t>(description.previewWidth);
+            auto height = static_cast<uint32_t>(description.previewHeight);
+            first = {longs(254, {1}),
+                     longs(256, {width}),
+                     longs(257, {height}),
+                     shorts(258, {8, 8, 8}),
+                     shorts(259, {jpeg ? 7u : 1u}),
+                     shorts(262, {jpeg ? 6u : 2u}),
+                     longs(273, {previewOffset}),
+                     shorts(277, {3}),
+                     longs(278, {height}),
+                     longs(279, {static_cast<uint32_t>(preview.size())}),
+                     shorts(284, {1}),
+                     longs(330, {rawIfd})};
+        }
+        first.insert(first.end(), camera.begin(), camera.end());
+        return appendIfd(out, first);
+    };
 
-    std::vector<Entry> first;
-    std::vector<Entry> camera = cameraEntries(description, exif);
-    std::vector<Entry> rawTags =
-        rawEntries(description, rawOffset, static_cast<uint32_t>(raw.size()));
-    if (description.preview == DngDescription::Preview::None) {
-        first = rawTags;
+    std::string out = "II";
+    put(out, 42, 2);
+    put(out, 0, 4); // IFD0 offset, filled in at the end
+    uint32_t ifd0;
+    if (!description.dataLast) {
+        uint32_t rawOffset = static_cast<uint32_t>(out.size());
+        out += raw;
+        align(out);
+        uint32_t previewOffset = static_cast<uint32_t>(out.size());
+        out += preview;
+        ifd0 = directories(out, rawOffset, previewOffset);
     } else {
-        uint32_t rawIfd = appendIfd(out, rawTags);
-        bool jpeg = description.preview == DngDescription::Preview::Jpeg;
-        auto width = static_cast<uint32_t>(description.previewWidth);
-        auto height = static_cast<uint32_t>(description.previewHeight);
-        first = {longs(254, {1}),
-                 longs(256, {width}),
-                 longs(257, {height}),
-                 shorts(258, {8, 8, 8}),
-                 shorts(259, {jpeg ? 7u : 1u}),
-                 shorts(262, {jpeg ? 6u : 2u}),
-                 longs(273, {previewOffset}),
-                 shorts(277, {3}),
-                 longs(278, {height}),
-                 longs(279, {static_cast<uint32_t>(preview.size())}),
-                 shorts(284, {1}),
-                 longs(330, {rawIfd})};
+        // The directories take the same room whatever offsets they hold.
+        std::string trial = out;
+        directories(trial, 0, 0);
+        align(trial);
+        auto rawOffset = static_cast<uint32_t>(trial.size());
+        auto previewOffset = static_cast<uint32_t>(rawOffset + raw.size() + raw.size() % 2);
+        ifd0 = directories(out, rawOffset, previewOffset);
+        align(out);
+        out += raw;
+        align(out);
+        out += preview;
     }
-    first.insert(first.end(), camera.begin(), camera.end());
-    uint32_t ifd0 = appendIfd(out, first);
     for (int index = 0; index < 4; ++index)
         out[4 + index] = static_cast<char>((ifd0 >> (8 * index)) & 0xFF);
     return out;

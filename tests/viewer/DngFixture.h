@@ -21,6 +21,9 @@ struct DngDescription {
     int apertureTenths = 56;       // f/5.6
     int focalLength = 50;          // mm
     int orientation = 6;           // rotated 90 degrees clockwise
+    // The picture data after the directories, as cameras write it, so that a
+    // file cut short keeps its directories whole and loses only data.
+    bool dataLast = false;
 };
 
 std::string MakeDng(const DngDescription& description);

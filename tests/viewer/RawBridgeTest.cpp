@@ -125,6 +125,29 @@ TEST_F(RawBridgeTest, DamagedRawFilesGiveNoInformationAndNoThumbnail) {
     EXPECT_FALSE(ReadRawInfo(folder / "missing.dng"));
 }
 
+// A file cut short inside its picture data keeps its directories, so the
+// library opens it and reports a data error while reading: the zeros it
+// fills in are no picture of the file.
+TEST_F(RawBridgeTest, FileCutShortInItsDataGivesAnErrorAndNoThumbnail) {
+    DngDescription description;
+    description.dataLast = true;
+    std::string whole = MakeDng(description);
+    writeFile(folder / "whole.dng", whole);
+    ASSERT_TRUE(MakeThumbnail(folder / "whole.dng", 96)) << "the uncut file has a picture";
+    size_t dataBytes = static_cast<size_t>(description.width * description.height * 2);
+    writeFile(folder / "cut.dng", whole.substr(0, whole.size() - dataBytes + 200));
+
+    EXPECT_TRUE(ReadRawInfo(folder / "cut.dng")) << "the directories are whole";
+    RawPreviewResult result = ConvertRawPreview(folder / "cut.dng", folder / "out");
+    EXPECT_EQ(result.outcome, RawPreviewResult::Error);
+    EXPECT_THAT(result.error, ::testing::HasSubstr("cut.dng: "));
+    ThumbnailAttempt attempt = TryMakeThumbnail(folder / "cut.dng", 96);
+    EXPECT_FALSE(attempt.picture);
+    EXPECT_EQ(attempt.error, result.error);
+    EXPECT_FALSE(MakeThumbnail(folder / "cut.dng", 96));
+    EXPECT_TRUE(temporaryFolderEmpty());
+}
+
 TEST_F(RawBridgeTest, WithoutTheConverterRawFilesHaveNoThumbnail) {
     SetRawPreviewWriter(nullptr);
     EXPECT_FALSE(MakeThumbnail(dng("photo.dng", Preview::Jpeg), 96));

@@ -73,5 +73,16 @@ TEST_F(ViewerVerbsTest, ThumbCoversRawAndPostScriptFiles) {
     }
 }
 
+TEST_F(ViewerVerbsTest, ThumbOfARawFileCutShortFailsWithTheLibrarysWords) {
+    DngDescription description;
+    description.dataLast = true;
+    std::string whole = MakeDng(description);
+    writeFile(folder / "cut.dng", whole.substr(0, whole.size() - 4000));
+    EXPECT_EQ(run("thumb " + quoted("cut.dng") + " " + quoted("thumb.bmp")), 1);
+    std::string error = readFile(folder / "stderr");
+    EXPECT_EQ(error.rfind("no thumbnail: " + (folder / "cut.dng").string() + ": ", 0), 0u) << error;
+    EXPECT_FALSE(std::filesystem::exists(folder / "thumb.bmp"));
+}
+
 } // namespace
 } // namespace orvella::test

@@ -41,7 +41,8 @@ int loadFolder(const std::vector<std::string>& args) {
     TFolders folders(programFolderOfRunningExecutable(), userFolderFromEnvironment());
     SettingsStore store(folders.ProgramFolder(), registryFileFromEnvironment());
     SettingsSnapshot settings = store.read();
-    folders.chooseDataFolder(settings.isIniStore(), settings.boolean(kOptionsSection, "LocalFolder", false));
+    folders.chooseDataFolder(settings.isIniStore(),
+                             settings.boolean(kOptionsSection, "LocalFolder", false));
     fs::create_directories(folders.PreviewCacheFolder());
 
     TCatalogueConnection catalogue(folders.ProgramFolder() / TCatalogueConnection::kFileName);

@@ -1,0 +1,113 @@
+#include "ui/pages/FilesPage.h"
+
+#include "shell/Layout.h"
+#include "shell/Log.h"
+#include "shell/Options.h"
+#include "shell/SettingsStore.h"
+#include "ui/StartupState.h"
+#include "ui/WidgetHelpers.h"
+
+#include <QFileSystemModel>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace orvella {
+
+FilesPage::FilesPage(WindowContext& context, QWidget* parent) : Page(context, "FilesPage", parent) {
+    splitter_ = named<QSplitter>("tsFiles", Qt::Vertical);
+    tree_ = folderTree("Tree", splitter_);
+    treeModel_ = static_cast<QFileSystemModel*>(tree_->model());
+    tree_->setDragDropMode(QAbstractItemView::DropOnly);
+    // Folders are read in the background: keep the selected one in sight as they arrive.
+    connect(treeModel_, &QFileSystemModel::directoryLoaded, tree_, [this] {
+        tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &FilesPage::followSelection);
+    splitter_->addWidget(tree_);
+    splitter_->addWidget(buildSearchPanel());
+    splitter_->setStretchFactor(0, 1);
+    setContent(splitter_);
+}
+
+QWidget* FilesPage::buildSearchPanel() {
+    auto* search = named<QWidget>("pnlSearch");
+    auto* find = named<QLineEdit>("edtFind");
+    auto* button = named<QPushButton>("btnSearch", "Search");
+    button->setEnabled(false);
+    auto* layout = new QVBoxLayout(search);
+    layout->addWidget(new QLabel("Enter keywords to find"));
+    auto* row = new QHBoxLayout;
+    row->addWidget(find);
+    row->addWidget(button);
+    layout->addLayout(row);
+    layout->addStretch();
+    return search;
+}
+
+QString FilesPage::selectedFolder() const {
+    return orvella::selectedFolder(tree_);
+}
+
+void FilesPage::selectFolder(const QString& folder) {
+    QModelIndex index = treeModel_->index(folder);
+    if (!index.isValid())
+        return;
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+        tree_->expand(parent);
+    tree_->setCurrentIndex(index);
+    tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+// The folder remembered in the layout is reached once; until then, with the
+// full scan on, selections made while restoring it load nothing.
+void FilesPage::followSelection() {
+    StartupState& startup = context().startup;
+    if (!startup.AppStarted || !window()->isVisible())
+        return;
+    emit folderLeft();
+    if (startup.RestoreFolderPending) {
+        std::string saved = context().store.readText(kMainWindowSection, "Directory", "");
+        if (saved.empty() || saved == selectedFolder().toStdString())
+            startup.RestoreFolderPending = false;
+    }
+    if (startup.RestoreFolderPending && context().options.GetOption("FullScan").toBool())
+        return;
+    emit folderChosen(selectedFolder());
+}
+
+std::optional<QString> FilesPage::dropFolderAt(const QWidget* target,
+                                               const QPoint& globalPosition) const {
+    if (!target || (target != tree_->viewport() && !tree_->isAncestorOf(target)))
+        return std::nullopt;
+    QModelIndex under = tree_->indexAt(tree_->viewport()->mapFromGlobal(globalPosition));
+    return under.isValid() ? treeModel_->filePath(under) : selectedFolder();
+}
+
+void FilesPage::activated() {
+    emit folderChosen(selectedFolder());
+    logGuarded("Files tab selected");
+}
+
+void FilesPage::refresh() {
+    emit folderChosen(selectedFolder());
+    logGuarded("Window refreshed");
+}
+
+void FilesPage::restoreLayout(const LoadedLayout& layout) {
+    restoreSplitter(splitter_, 0, layout.layout.fileTree);
+    if (!layout.layout.directory.empty())
+        selectFolder(
+            QString::fromStdString(layout.layout.directory)); // a folder that is gone is ignored
+}
+
+void FilesPage::saveLayout(WindowLayout& layout) const {
+    layout.fileTree = splitterPart(splitter_, 0);
+    layout.directory = selectedFolder().toStdString();
+}
+
+} // namespace orvella
