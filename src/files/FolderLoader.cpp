@@ -5,6 +5,7 @@
 #include "catalogue/StockDB.h"
 #include "files/FileIdentity.h"
 #include "files/FileKinds.h"
+#include "files/FileRegistration.h"
 #include "files/PreviewCache.h"
 #include "shell/Log.h"
 
@@ -225,29 +226,10 @@ void TDirectoryProcessor::processFile(TStockDBObject& catalogue, THashData& file
     ListedFile listed;
     try {
         file.MD5 = prepared.key;
-        if (prepared.row && prepared.row->FileSize != file.FileSize) {
-            if (catalogue.GetImagePath(file.MD5).empty()) {
-                try {
-                    catalogue.ExecuteStatement("update IMAGES set MD5 = " + QuotedStr(file.MD5) +
-                                               ", FileSize = " + std::to_string(file.FileSize) +
-                                               " where FileName = " + QuotedStr(file.FileName) +
-                                               " and FilePath = " + QuotedStr(file.FilePath));
-                } catch (const EDatabaseError&) {
-                    // the view still shows the file under its new key
-                }
-            }
-        } else if (!prepared.row) {
-            std::string existing = catalogue.GetImagePath(file.MD5);
-            std::error_code missing;
-            if (existing.empty()) {
-                catalogue.AddImage(file);
-            } else if (existing != file.FullName && fs::exists(existing, missing)) {
-                listed.copy = true;
-            } else if (existing != file.FullName) {
-                catalogue.SetImageFolder(file.MD5, file.FilePath);
-                catalogue.SetImageFileName(file.MD5, file.FileName);
-            }
-        }
+        std::optional<int64_t> rowFileSize;
+        if (prepared.row)
+            rowFileSize = prepared.row->FileSize;
+        listed.copy = ReconcileListedFile(catalogue, file, rowFileSize);
     } catch (const std::exception&) {
         return;
     }
