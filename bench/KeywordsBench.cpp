@@ -20,7 +20,8 @@ using namespace orvella;
 
 int main(int argc, char** argv) {
     if (argc != 5) {
-        std::fprintf(stderr, "usage: %s PROGRAM_FOLDER PICTURE_FOLDER FILE_COUNT KEYWORD\n", argv[0]);
+        std::fprintf(stderr, "usage: %s PROGRAM_FOLDER PICTURE_FOLDER FILE_COUNT KEYWORD\n",
+                     argv[0]);
         return 1;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -32,10 +33,12 @@ int main(int argc, char** argv) {
     auto* list = window.findChild<ImageListPage*>("ImageListPage");
     window.SelectFolder(argv[2]);
     const QString done = QString("Files (%1)").arg(expected);
-    if (!QTest::qWaitFor([&] {
-            return list->isIdle() && easy->Items()->groupCount() > 0 &&
-                   easy->Items()->groupCaption(0) == done;
-        }, 600000)) {
+    if (!QTest::qWaitFor(
+            [&] {
+                return list->isIdle() && easy->Items()->groupCount() > 0 &&
+                       easy->Items()->groupCaption(0) == done;
+            },
+            600000)) {
         std::fprintf(stderr, "the folder did not load\n");
         return 1;
     }

@@ -9,6 +9,7 @@
 #include "ui/ImageListModel.h"
 #include "ui/ImageSelection.h"
 #include "ui/WidgetHelpers.h"
+#include "ui/pages/BackgroundCommand.h"
 #include "ui/pages/ImageCommands.h"
 #include "viewer/RawBridge.h"
 
@@ -128,19 +129,23 @@ void ImageInfoPage::bindCommands() {
     CommandTable& commands = context().commands;
     WindowContext& window = context();
     commands.Bind(cmd::InfoAddKeywords, this, [this, &window] {
-        keywordCommand([&] {
-            if (tools_.AddKeywordText(selectedImages(window.selection),
-                                      keywordInput_->text().toStdString()))
-                keywordInput_->clear();
+        std::string text = keywordInput_->text().toStdString();
+        std::vector<TImageData> images = selectedImages(window.selection);
+        bool added = false;
+        writingCommand([&](KeywordTools& tools, ImageInfoEditor&) {
+            added = tools.AddKeywordText(images, text);
         });
+        if (added)
+            keywordInput_->clear();
     });
     commands.Bind(cmd::InfoDeleteKeyword, this, [this, &window] {
         QListWidgetItem* item = keywords_->currentItem();
         if (item == nullptr || !item->isSelected())
             return;
-        keywordCommand([&] {
-            tools_.RemoveImageKeywords(selectedImages(window.selection),
-                                       {item->text().toStdString()});
+        std::vector<std::string> keywords = {item->text().toStdString()};
+        std::vector<TImageData> images = selectedImages(window.selection);
+        writingCommand([&](KeywordTools& tools, ImageInfoEditor&) {
+            tools.RemoveImageKeywords(images, keywords);
         });
     });
     commands.Bind(cmd::InfoKeywordUp, this, [this] { moveKeyword(true); });
@@ -152,10 +157,22 @@ void ImageInfoPage::bindCommands() {
         });
     });
     commands.Bind(cmd::InfoSortKeywords, this, [this, &window] {
-        keywordCommand([&] { tools_.SortKeywords(selectedImages(window.selection)); });
+        std::vector<TImageData> images = selectedImages(window.selection);
+        writingCommand([&](KeywordTools& tools, ImageInfoEditor&) { tools.SortKeywords(images); });
     });
     commands.Bind(cmd::Syncronize, this, [this] { synchronize(); });
     commands.Bind(cmd::ClearEXIF, this, [this] { clearExif(); });
+}
+
+// A command over the whole selection, whose file writes run off the window
+// thread; then the result is shown.
+void ImageInfoPage::writingCommand(
+    const std::function<void(KeywordTools&, ImageInfoEditor&)>& command) {
+    if (context().selection.selected().empty())
+        return;
+    runFileCommand(this, [&] { runOffWindowThread(context(), command); });
+    reloadKeywords();
+    emit keywordsChanged();
 }
 
 // Runs a keyword command of the page, then shows the result.
@@ -182,9 +199,9 @@ void ImageInfoPage::synchronize() {
     std::vector<TImageData> images = selectedImages(context().selection);
     if (images.size() < 2)
         return;
-    runFileCommand(this, [&] { editor_.Synchronize(images, context().progress); });
-    reloadKeywords();
-    emit keywordsChanged();
+    writingCommand([&](KeywordTools& tools, ImageInfoEditor& editor) {
+        editor.Synchronize(images, tools.progress());
+    });
 }
 
 void ImageInfoPage::clearExif() {
@@ -216,7 +233,12 @@ void ImageInfoPage::writeField(const char* dataset, const QString& text, QComboB
     std::vector<TImageData> images = selectedImages(context().selection);
     if (images.empty())
         return;
-    runFileCommand(this, [&] { editor_.WriteIPTCField(images, dataset, text.toStdString()); });
+    std::string value = text.toStdString();
+    runFileCommand(this, [&] {
+        runOffWindowThread(context(), [&](KeywordTools&, ImageInfoEditor& editor) {
+            editor.WriteIPTCField(images, dataset, value);
+        });
+    });
     QString trimmed = text.trimmed();
     if (history == nullptr || trimmed.isEmpty())
         return;

@@ -47,6 +47,7 @@ private:
     void fillIptc(const TImageData& image);
     void writeField(const char* dataset, const QString& text, QComboBox* history);
     void keywordCommand(const std::function<void()>& command);
+    void writingCommand(const std::function<void(KeywordTools&, ImageInfoEditor&)>& command);
     void moveKeyword(bool up);
     void synchronize();
     void clearExif();

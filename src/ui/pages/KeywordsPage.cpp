@@ -8,6 +8,7 @@
 #include "ui/ImageListModel.h"
 #include "ui/ImageSelection.h"
 #include "ui/WidgetHelpers.h"
+#include "ui/pages/BackgroundCommand.h"
 #include "ui/pages/ImageCommands.h"
 
 #include <QApplication>
@@ -91,17 +92,19 @@ void KeywordsPage::bindCommands() {
     CommandTable& commands = context().commands;
     ImageSelection& selection = context().selection;
     commands.Bind(cmd::AddImageKeyword, this, [this, &selection] {
-        keywordCommand([&] {
-            if (tools_.AddKeywordText(selectedImages(selection),
-                                      input_->toPlainText().toStdString()))
-                input_->clear();
-        });
+        std::string text = input_->toPlainText().toStdString();
+        std::vector<TImageData> images = selectedImages(selection);
+        bool added = false;
+        writingCommand([&](KeywordTools& tools) { added = tools.AddKeywordText(images, text); });
+        if (added)
+            input_->clear();
     });
     commands.Bind(cmd::DeleteImageKeyword, this, [this, &selection] {
         std::vector<std::string> keywords = selectedKeywords();
         if (keywords.empty())
             return;
-        keywordCommand([&] { tools_.RemoveImageKeywords(selectedImages(selection), keywords); });
+        std::vector<TImageData> images = selectedImages(selection);
+        writingCommand([&](KeywordTools& tools) { tools.RemoveImageKeywords(images, keywords); });
         input_->clear();
     });
     commands.Bind(cmd::DeleteKeywordFromDatabase, this, [this, &selection] {
@@ -115,7 +118,8 @@ void KeywordsPage::bindCommands() {
     commands.Bind(cmd::LoadImageKeywords, this, [this] { loadFromFile(); });
     commands.Bind(cmd::PasteImageKeywords, this, [this, &selection] {
         std::string text = QApplication::clipboard()->text().toStdString();
-        keywordCommand([&] { tools_.AddKeywordText(selectedImages(selection), text); });
+        std::vector<TImageData> images = selectedImages(selection);
+        writingCommand([&](KeywordTools& tools) { tools.AddKeywordText(images, text); });
     });
     commands.Bind(cmd::CopyImageKeywords, this, [this] {
         QStringList keywords;
@@ -125,12 +129,14 @@ void KeywordsPage::bindCommands() {
     });
     commands.Bind(cmd::AddCategoryKeywordsToImage, this, [this, &selection] {
         std::vector<std::string> checked = checkedCategoryKeywords();
-        keywordCommand([&] { tools_.AddCategoryKeywords(selectedImages(selection), checked); });
+        std::vector<TImageData> images = selectedImages(selection);
+        writingCommand([&](KeywordTools& tools) { tools.AddCategoryKeywords(images, checked); });
     });
     commands.Bind(cmd::ImageKeywordUp, this, [this] { moveKeyword(true); });
     commands.Bind(cmd::ImageKeywordDown, this, [this] { moveKeyword(false); });
     commands.Bind(cmd::SortImageKeywords, this, [this, &selection] {
-        keywordCommand([&] { tools_.SortKeywords(selectedImages(selection)); });
+        std::vector<TImageData> images = selectedImages(selection);
+        writingCommand([&](KeywordTools& tools) { tools.SortKeywords(images); });
     });
     commands.Bind(cmd::CopyKeywords, this, [this, &selection] {
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -142,6 +148,19 @@ void KeywordsPage::bindCommands() {
         reloadKeywords();
         QApplication::clipboard()->setText(QString::fromStdString(*line));
     });
+}
+
+// A command over the whole selection, whose file writes run off the window
+// thread; then the result is shown.
+void KeywordsPage::writingCommand(const std::function<void(KeywordTools&)>& command) {
+    if (context().selection.selected().empty())
+        return;
+    runFileCommand(this, [&] {
+        runOffWindowThread(context(),
+                           [&](KeywordTools& tools, ImageInfoEditor&) { command(tools); });
+    });
+    reloadKeywords();
+    emit keywordsChanged();
 }
 
 // Runs a keyword command of the page, then shows the result.

@@ -44,6 +44,7 @@ private:
     QWidget* buildCategoryPanel();
     void bindCommands();
     void keywordCommand(const std::function<void()>& command);
+    void writingCommand(const std::function<void(KeywordTools&)>& command);
     void moveKeyword(bool up);
     void saveToFile();
     void loadFromFile();
