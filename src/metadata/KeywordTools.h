@@ -103,6 +103,7 @@ public:
     void UnfastenImage(const std::string& key, const std::string& categoryId);
 
     TStockDBObject& Catalogue() const;
+    Progress& progress() const { return progress_; }
 
 private:
     // Runs work for each image with the progress window open, saving each

@@ -18,7 +18,9 @@
 #include "ui/TdmMain.h"
 #include "ui/pages/CatalogPage.h"
 #include "ui/pages/FilesPage.h"
+#include "ui/pages/ImageInfoPage.h"
 #include "ui/pages/ImageListPage.h"
+#include "ui/pages/KeywordsPage.h"
 #include "ui/pages/ModelReleasePage.h"
 #include "ui/pages/SecondFilesPage.h"
 #include "ui/pages/StockInfoPage.h"
@@ -208,6 +210,12 @@ void TfrmMain::connectPanes() {
     connect(&files, &FilesPage::folderChosen, &list, &ImageListPage::showFolder);
     connect(&selection_, &ImageSelection::selectionChanged, this, &TfrmMain::showSelectionCount);
     connect(&selection_, &ImageSelection::focusedImageChanged, this, &TfrmMain::showStatusOf);
+    ImageInfoPage& info = right_->imageInfo();
+    KeywordsPage& keywords = right_->keywords();
+    connect(&info, &ImageInfoPage::keywordsChanged, &keywords, &KeywordsPage::reloadKeywords);
+    connect(&keywords, &KeywordsPage::keywordsChanged, &info, &ImageInfoPage::reloadKeywords);
+    connect(&left_->catalog(), &CatalogPage::categoriesChanged, &right_->stockInfo(),
+            &StockInfoPage::loadCategories);
 }
 
 void TfrmMain::EnableDebugMode() {
