@@ -61,7 +61,6 @@ int main(int argc, char** argv) {
     if (!QTest::qWaitFor([list, easy] { return list->isIdle() && easy->Items()->groupCount() > 0; }, 20000))
         return 1;
     easy->setCurrentIndex(easy->model()->index(1, 0));
-    fprintf(stderr, "DEBUG %zu\n", easy->selectedItems().size());
     shoot(window.findChild<QTabWidget*>("PageControl2"), "right");
     return 0;
 }
