@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
     TfrmMain& window = harness.window;
     window.SelectFolder(argv[2]);
     auto* easy = window.findChild<ImageListView*>("Easy");
-    if (!QTest::qWaitFor([easy] { return easy->Items()->groupCaption(0).startsWith("Files ("); }, 20000))
+    if (!QTest::qWaitFor([easy] { return easy->Items()->groupCaption(0).startsWith("Files ("); },
+                         20000))
         return 1;
     auto* list = window.findChild<ImageListPage*>("ImageListPage");
     if (!QTest::qWaitFor([list] { return list->isIdle(); }, 20000))
@@ -58,7 +59,8 @@ int main(int argc, char** argv) {
     // Coming back to the Files page lists the folder again: the image is
     // chosen anew for the right pane's pages.
     QTest::qWait(500);
-    if (!QTest::qWaitFor([list, easy] { return list->isIdle() && easy->Items()->groupCount() > 0; }, 20000))
+    if (!QTest::qWaitFor([list, easy] { return list->isIdle() && easy->Items()->groupCount() > 0; },
+                         20000))
         return 1;
     easy->setCurrentIndex(easy->model()->index(1, 0));
     shoot(window.findChild<QTabWidget*>("PageControl2"), "right");
