@@ -25,7 +25,6 @@ IniFile IniFile::load(const fs::path& file) {
 
 IniFile IniFile::parse(const std::string& text) {
     IniFile ini;
-    ini.sections_.push_back({"", {}});
     std::istringstream in(text);
     std::string raw;
     while (std::getline(in, raw)) {

@@ -39,7 +39,7 @@ private:
     Section* findSection(const std::string& name);
     const Section* findSection(const std::string& name) const;
 
-    std::vector<Section> sections_; // the first one is the unnamed head of the file
+    std::vector<Section> sections_{Section{}}; // the first one is the unnamed head of the file
 };
 
 } // namespace orvella

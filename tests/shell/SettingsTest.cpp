@@ -182,3 +182,16 @@ TEST(Layout, DataFolderIsLocalOnlyForAnIniStoreAskingForIt) {
 
 } // namespace
 } // namespace orvella
+
+namespace orvella {
+namespace {
+
+TEST(IniFileText, SectionsAddedToANewFileAreWrittenAndFound) {
+    IniFile ini;
+    ini.setValue("Agencies", "Albumo", "http://127.0.0.1:8080");
+    EXPECT_EQ(ini.value("agencies", "ALBUMO"), "http://127.0.0.1:8080");
+    EXPECT_EQ(ini.text(), "[Agencies]\r\nAlbumo=http://127.0.0.1:8080\r\n");
+}
+
+} // namespace
+} // namespace orvella
