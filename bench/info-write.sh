@@ -18,7 +18,7 @@ rounds="${3:-1}"
 for peer in exiftool exiv2 convert; do
   command -v "$peer" >/dev/null || { echo "bench/info-write.sh: $peer is missing (scripts/install-deps)" >&2; exit 1; }
 done
-cmake --build "$build" --target orvella-tool empty_catalogue >/dev/null
+cmake --build "$build" --target orvella-tool orvella-tool-pictures empty_catalogue >/dev/null
 
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
@@ -40,7 +40,8 @@ fi
 
 program="$scratch/program"
 mkdir -p "$program"
-cp "$build/bin/orvella-tool" "$build/bin/Orvella.dat" "$program/"
+# the folder load (a picture verb) lives in the module beside the tool
+cp "$build/bin/orvella-tool" "$build/bin/orvella-tool-pictures.so" "$build/bin/Orvella.dat" "$program/"
 tool="$program/orvella-tool"
 name="Harbour at dawn"
 
