@@ -3,6 +3,7 @@
 // Usage: orvella-page-screenshots PROGRAM_FOLDER PICTURE_FOLDER OUTPUT_FOLDER
 #include "support/WindowHarness.h"
 #include "ui/ImageListView.h"
+#include "ui/pages/ImageListPage.h"
 #include "ui/pages/IptcPatternPage.h"
 #include "ui/pages/StudioPage.h"
 
@@ -13,8 +14,10 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeWidget>
 
 using namespace orvella;
 
@@ -29,18 +32,46 @@ int main(int argc, char** argv) {
     if (!QTest::qWaitFor([easy] { return easy->Items()->groupCaption(0).startsWith("Files ("); },
                          20000))
         return 1;
+    auto* list = window.findChild<ImageListPage*>("ImageListPage");
+    if (!QTest::qWaitFor([list] { return list->isIdle(); }, 20000))
+        return 1;
     easy->setCurrentIndex(easy->model()->index(1, 0));
+    // The first category shows its keywords on the Catalog page.
+    auto* categories = window.findChild<QTreeWidget*>("CategoryTree");
+    if (categories->topLevelItemCount() > 0)
+        categories->setCurrentItem(categories->topLevelItem(0));
     QString output = argv[3];
+
+    auto save = [&](const QString& name) {
+        QTest::qWait(100);
+        window.grab().save(QString("%1/%2.png").arg(output, name));
+    };
     auto shoot = [&](QTabWidget* pane, const char* prefix) {
         for (int page = 0; page < pane->count(); ++page) {
             pane->setCurrentIndex(page);
-            QTest::qWait(100);
-            QString name = pane->tabText(page).toLower().replace(' ', '-');
-            window.grab().save(QString("%1/%2-%3.png").arg(output, prefix, name));
+            // "Keywords (12)" is the keywords page: the count is left out.
+            QString name = pane->tabText(page).remove(QRegularExpression(" \\(\\d+\\)$"));
+            name = QString("%1-%2").arg(prefix, name.toLower().replace(' ', '-'));
+            save(name);
+            // A page of tabs of its own is pictured once for each of them.
+            auto* subPages = pane->widget(page)->findChild<QTabWidget*>();
+            for (int sub = 0; subPages && sub < subPages->count(); ++sub) {
+                subPages->setCurrentIndex(sub);
+                save(name + "-" + subPages->tabText(sub).toLower());
+            }
+            if (subPages)
+                subPages->setCurrentIndex(0);
         }
         pane->setCurrentIndex(0);
     };
     shoot(window.findChild<QTabWidget*>("PageControl1"), "left");
+    // Coming back to the Files page lists the folder again: the image is
+    // chosen anew for the right pane's pages.
+    QTest::qWait(500);
+    if (!QTest::qWaitFor([list, easy] { return list->isIdle() && easy->Items()->groupCount() > 0; },
+                         20000))
+        return 1;
+    easy->setCurrentIndex(easy->model()->index(1, 0));
     shoot(window.findChild<QTabWidget*>("PageControl2"), "right");
 
     // The Studio page: the selected picture fitted, zoomed in twice, and an
