@@ -3,6 +3,7 @@
 #include "catalogue/StockDB.h"
 #include "files/FileIdentity.h"
 #include "files/FileKinds.h"
+#include "files/FileRegistration.h"
 #include "files/PreviewCache.h"
 #include "shell/ErrorRecords.h"
 #include "shell/IgnoredError.h"
@@ -234,22 +235,10 @@ void TDirectoryProcessor::processFile(TStockDBObject& catalogue, THashData& file
 
 void TDirectoryProcessor::reconcile(TStockDBObject& catalogue, THashData& file,
                                     const Prepared& prepared, ListedFile& listed) {
-    if (prepared.row && prepared.row->FileSize != file.FileSize) {
-        // Content catalogued elsewhere under the new key keeps that row.
-        if (catalogue.GetImagePath(file.MD5).empty())
-            catalogue.SetImageKeyAt(file.FilePath, file.FileName, file.MD5, file.FileSize);
-    } else if (!prepared.row) {
-        std::string existing = catalogue.GetImagePath(file.MD5);
-        std::error_code missing;
-        if (existing.empty()) {
-            catalogue.AddImage(file);
-        } else if (existing != file.FullName && fs::exists(existing, missing)) {
-            listed.copy = true;
-        } else if (existing != file.FullName) {
-            catalogue.SetImageFolder(file.MD5, file.FilePath);
-            catalogue.SetImageFileName(file.MD5, file.FileName);
-        }
-    }
+    std::optional<int64_t> rowFileSize;
+    if (prepared.row)
+        rowFileSize = prepared.row->FileSize;
+    listed.copy = ReconcileListedFile(catalogue, file, rowFileSize);
 }
 
 void TDirectoryProcessor::writeStatistics(double elapsed) const {

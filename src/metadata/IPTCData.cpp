@@ -484,8 +484,7 @@ std::string TIPTCdata::BuildIPTCBlock() const {
     return block;
 }
 
-void TIPTCdata::WriteIPTCFile(const std::filesystem::path& file) {
-    TJpegImage image = TJpegImage::Load(file);
+void TIPTCdata::StoreInOwner() {
     std::string block = BuildIPTCBlock();
     // The XMP packet is brought in step with the four values an agency
     // reads; a file without one gets a packet only when one of them is set.
@@ -509,6 +508,11 @@ void TIPTCdata::WriteIPTCFile(const std::filesystem::path& file) {
     owner_.SetIPTCSegment(block);
     if (packet)
         owner_.SetXmpPacket(*packet);
+}
+
+void TIPTCdata::WriteIPTCFile(const std::filesystem::path& file) {
+    TJpegImage image = TJpegImage::Load(file);
+    StoreInOwner();
     owner_.WriteJpegFile(image, file, true);
 }
 

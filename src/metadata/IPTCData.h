@@ -63,6 +63,10 @@ public:
     // cannot be stored.
     std::string BuildIPTCBlock() const;
 
+    // What WriteIPTCFile stores before it rewrites the file: the rebuilt
+    // block, and the XMP packet brought in step, kept in the owner only.
+    void StoreInOwner();
+
     // Stores the rebuilt block, brings the file's XMP packet in step with
     // the title, description, keywords and copyright entries, and rewrites
     // the file (safely) with both. Throws EIPTCTooLarge or EXmpTooLarge,

@@ -1,5 +1,8 @@
 #include "shell/AtomicFile.h"
 
+#include "shell/IgnoredError.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -68,6 +71,15 @@ public:
         if (::close(fd) != 0)
             throwErrno("cannot close " + path_.string());
     }
+    // Hands the open file over to a batch, which completes or removes it.
+    AtomicWriteBatch::Waiting release(const fs::path& target) {
+        AtomicWriteBatch::Waiting waiting{path_, target, fd_};
+        fd_ = -1;
+        committed_ = true;
+        return waiting;
+    }
+    // Starts writing the file's pages to the disk without waiting for it.
+    void startWriteBack() { ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE); }
     void renameOver(const fs::path& target) {
         if (::rename(path_.c_str(), target.c_str()) != 0)
             throwErrno("cannot replace " + target.string());
@@ -146,6 +158,8 @@ void replaceFileAtomically(const fs::path& target, std::string_view content, mod
 void replaceFileAtomically(const fs::path& linkOrTarget,
                            std::initializer_list<std::string_view> pieces, mode_t newFileMode,
                            Durability durability) {
+    AtomicWriteBatch* batch =
+        durability == Durability::Flushed ? AtomicWriteBatch::current() : nullptr;
     fs::path target = realTarget(linkOrTarget);
     ExistingFile existing = inspect(target);
     TemporaryFile temporary(target);
@@ -157,10 +171,109 @@ void replaceFileAtomically(const fs::path& linkOrTarget,
     } else {
         temporary.setMode(newFileMode);
     }
+    if (batch != nullptr) {
+        temporary.startWriteBack();
+        batch->add(temporary.release(target));
+        return;
+    }
     temporary.close(durability);
     temporary.renameOver(target);
     if (durability == Durability::Flushed)
         flushFolder(target.parent_path());
+}
+
+namespace {
+thread_local AtomicWriteBatch* openBatch = nullptr;
+}
+
+EDeferredWriteError::EDeferredWriteError(fs::path file, const std::system_error& cause)
+    : std::system_error(cause.code(), cause.what()), file_(std::move(file)) {}
+
+AtomicWriteBatch::AtomicWriteBatch(size_t depth)
+    : depth_(depth == 0 ? 1 : depth), previous_(openBatch) {
+    openBatch = this;
+}
+
+AtomicWriteBatch::~AtomicWriteBatch() {
+    openBatch = previous_;
+    ignoringErrors("completing the waiting file rewrites", [this] { finish(); });
+    dropAll();
+}
+
+AtomicWriteBatch* AtomicWriteBatch::current() {
+    return openBatch;
+}
+
+void AtomicWriteBatch::add(Waiting waiting) {
+    // A target already waiting is completed first, so the replacements of
+    // one file keep their order.
+    try {
+        while (std::any_of(waiting_.begin(), waiting_.end(),
+                           [&](const Waiting& queued) { return queued.target == waiting.target; }))
+            completeFront();
+    } catch (...) {
+        ::close(waiting.fd);
+        ::unlink(waiting.temporary.c_str());
+        throw;
+    }
+    waiting_.push_back(std::move(waiting));
+    while (waiting_.size() > depth_)
+        completeFront();
+}
+
+// The folders are flushed once at the end: a crash before that may undo a
+// rename, so that the file keeps its old content, but never mixes the two.
+void AtomicWriteBatch::finish() {
+    try {
+        while (!waiting_.empty())
+            completeFront();
+    } catch (...) {
+        flushFolders();
+        throw;
+    }
+    flushFolders();
+}
+
+void AtomicWriteBatch::flushFolders() {
+    for (const fs::path& folder : renamedIn_)
+        flushFolder(folder);
+    renamedIn_.clear();
+}
+
+// Flushes the oldest waiting file and renames it over its target; on failure
+// every waiting file is dropped and the failure names the oldest one's target.
+void AtomicWriteBatch::completeFront() {
+    Waiting front = std::move(waiting_.front());
+    waiting_.pop_front();
+    try {
+        int fd = front.fd;
+        front.fd = -1;
+        int flushed = ::fdatasync(fd);
+        int flushError = errno;
+        if (::close(fd) != 0 && flushed == 0)
+            throwErrno("cannot close " + front.temporary.string());
+        if (flushed != 0)
+            throw std::system_error(flushError, std::generic_category(),
+                                    "cannot flush " + front.temporary.string());
+        if (::rename(front.temporary.c_str(), front.target.c_str()) != 0)
+            throwErrno("cannot replace " + front.target.string());
+        fs::path folder = front.target.parent_path();
+        if (std::find(renamedIn_.begin(), renamedIn_.end(), folder) == renamedIn_.end())
+            renamedIn_.push_back(folder);
+    } catch (const std::system_error& error) {
+        ::unlink(front.temporary.c_str());
+        dropAll();
+        throw EDeferredWriteError(front.target, error);
+    }
+}
+
+void AtomicWriteBatch::dropAll() {
+    for (Waiting& waiting : waiting_) {
+        if (waiting.fd >= 0)
+            ::close(waiting.fd);
+        ::unlink(waiting.temporary.c_str());
+    }
+    waiting_.clear();
 }
 
 } // namespace orvella

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <cstddef>
+#include <deque>
 #include <filesystem>
 #include <initializer_list>
 #include <string_view>
 #include <sys/types.h>
+#include <system_error>
+#include <vector>
 
 namespace orvella {
 
@@ -30,5 +34,61 @@ void replaceFileAtomically(const std::filesystem::path& target, std::string_view
 void replaceFileAtomically(const std::filesystem::path& target,
                            std::initializer_list<std::string_view> pieces,
                            mode_t newFileMode = 0644, Durability durability = Durability::Flushed);
+
+// A waiting replacement of an AtomicWriteBatch that could not be completed;
+// names the file, which keeps its old content.
+class EDeferredWriteError : public std::system_error {
+public:
+    EDeferredWriteError(std::filesystem::path file, const std::system_error& cause);
+    const std::filesystem::path& file() const { return file_; }
+
+private:
+    std::filesystem::path file_;
+};
+
+// Rewrites users' files in a series, as a command over many selected files
+// does. While a batch is open on a thread, a flushed replacement made on that
+// thread writes its temporary file and starts the write-back at once; the
+// batch flushes it and renames it over the target later, in the order the
+// replacements were made, with at most `depth` waiting. So the disk writes
+// one file while the next is prepared, instead of each flush being waited for
+// in turn. Every file still ends with either its old content or its new one.
+//
+// A waiting file that cannot be completed is reported by the next
+// replacement or by finish() as EDeferredWriteError; the files queued after
+// it are dropped and keep their old content. The destructor completes what
+// waits (an error there is logged), so the files written before an error that
+// ends a command stay written.
+class AtomicWriteBatch {
+public:
+    explicit AtomicWriteBatch(size_t depth = 8);
+    ~AtomicWriteBatch();
+    AtomicWriteBatch(const AtomicWriteBatch&) = delete;
+    AtomicWriteBatch& operator=(const AtomicWriteBatch&) = delete;
+
+    // Completes every waiting replacement.
+    void finish();
+
+    // A temporary file written and open, waiting to replace its target.
+    struct Waiting {
+        std::filesystem::path temporary;
+        std::filesystem::path target;
+        int fd = -1;
+    };
+    // Used by replaceFileAtomically: queues a written temporary file.
+    void add(Waiting waiting);
+    // The batch open on the calling thread, if any.
+    static AtomicWriteBatch* current();
+
+private:
+    void completeFront();
+    void dropAll();
+    void flushFolders();
+
+    size_t depth_;
+    std::deque<Waiting> waiting_;
+    std::vector<std::filesystem::path> renamedIn_; // folders whose entries are not yet flushed
+    AtomicWriteBatch* previous_;
+};
 
 } // namespace orvella

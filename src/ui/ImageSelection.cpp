@@ -1,5 +1,6 @@
 #include "ui/ImageSelection.h"
 
+#include "ui/ImageListModel.h"
 #include "ui/ImageListView.h"
 
 #include <QItemSelectionModel>
@@ -20,6 +21,17 @@ const ImageListItem* ImageSelection::focused() const {
 
 std::vector<const ImageListItem*> ImageSelection::selected() const {
     return list_ ? list_->selectedItems() : std::vector<const ImageListItem*>{};
+}
+
+std::vector<const ImageListItem*> ImageSelection::listed() const {
+    std::vector<const ImageListItem*> items;
+    if (list_ == nullptr)
+        return items;
+    const ImageListModel* model = list_->Items();
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (const ImageListItem* item = model->itemAt(model->index(row)))
+            items.push_back(item);
+    return items;
 }
 
 void ImageSelection::setCheckable(bool checkable) {

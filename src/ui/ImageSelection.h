@@ -23,6 +23,8 @@ public:
     const ImageListItem* focused() const;
     // The items selected, in row order.
     std::vector<const ImageListItem*> selected() const;
+    // Every item the list shows, in list order.
+    std::vector<const ImageListItem*> listed() const;
 
     // Whether the list offers check boxes to choose images (while uploading).
     bool checkable() const { return checkable_; }

@@ -23,7 +23,9 @@
 #include "ui/dialogs/SqlConsole.h"
 #include "ui/pages/CatalogPage.h"
 #include "ui/pages/FilesPage.h"
+#include "ui/pages/ImageInfoPage.h"
 #include "ui/pages/ImageListPage.h"
+#include "ui/pages/KeywordsPage.h"
 #include "ui/pages/ModelReleasePage.h"
 #include "ui/pages/SecondFilesPage.h"
 #include "ui/pages/StockInfoPage.h"
@@ -227,6 +229,12 @@ void TfrmMain::connectPanes() {
     connectViews();
     connect(&selection_, &ImageSelection::selectionChanged, this, &TfrmMain::showSelectionCount);
     connect(&selection_, &ImageSelection::focusedImageChanged, this, &TfrmMain::showStatusOf);
+    ImageInfoPage& info = right_->imageInfo();
+    KeywordsPage& keywords = right_->keywords();
+    connect(&info, &ImageInfoPage::keywordsChanged, &keywords, &KeywordsPage::reloadKeywords);
+    connect(&keywords, &KeywordsPage::keywordsChanged, &info, &ImageInfoPage::reloadKeywords);
+    connect(&left_->catalog(), &CatalogPage::categoriesChanged, &right_->stockInfo(),
+            &StockInfoPage::loadCategories);
 }
 
 // The catalogue views: a category, a stock, a search and the uploads fill

@@ -109,5 +109,65 @@ TEST(AtomicFile, OwnerAndGroupAreKeptWherePermitted) {
     EXPECT_EQ(info.st_mode & 07777, 0664u);
 }
 
+TEST(AtomicWriteBatch, CompletesReplacementsInOrderAFewFilesLater) {
+    TempFolder folder;
+    for (const char* name : {"a", "b", "c"})
+        test::writeFile(folder / name, "old");
+    {
+        AtomicWriteBatch batch(2);
+        replaceFileAtomically(folder / "a", "new a");
+        replaceFileAtomically(folder / "b", "new b");
+        EXPECT_EQ(readFile(folder / "a"), "old"); // both still wait
+        replaceFileAtomically(folder / "c", "new c");
+        EXPECT_EQ(readFile(folder / "a"), "new a");
+        EXPECT_EQ(readFile(folder / "b"), "old");
+        replaceFileAtomically(folder / "b", "newer b"); // the waiting b goes first
+        EXPECT_EQ(readFile(folder / "b"), "new b");
+        replaceFileAtomically(folder / "x", "cache", 0644, Durability::Cache); // not batched
+        EXPECT_EQ(readFile(folder / "x"), "cache");
+        batch.finish();
+        EXPECT_EQ(readFile(folder / "b"), "newer b");
+        EXPECT_EQ(readFile(folder / "c"), "new c");
+    }
+    EXPECT_EQ(entriesIn(folder.path()), 4u);
+    replaceFileAtomically(folder / "a", "direct"); // no batch open any more
+    EXPECT_EQ(readFile(folder / "a"), "direct");
+}
+
+TEST(AtomicWriteBatch, AFileThatCannotBeCompletedIsNamedAndTheOnesAfterItAreDropped) {
+    TempFolder folder;
+    test::writeFile(folder / "a", "old");
+    test::writeFile(folder / "c", "old");
+    AtomicWriteBatch batch(3);
+    replaceFileAtomically(folder / "a", "new a");
+    replaceFileAtomically(folder / "b", "new b");
+    fs::create_directory(folder / "b"); // now the rename over it fails
+    replaceFileAtomically(folder / "c", "new c");
+    try {
+        batch.finish();
+        FAIL() << "the rename over a folder succeeded";
+    } catch (const EDeferredWriteError& error) {
+        EXPECT_EQ(error.file(), folder / "b");
+    }
+    EXPECT_EQ(readFile(folder / "a"), "new a");
+    EXPECT_TRUE(fs::is_directory(folder / "b"));
+    EXPECT_EQ(readFile(folder / "c"), "old");
+    EXPECT_EQ(entriesIn(folder.path()), 3u);
+}
+
+TEST(AtomicWriteBatch, ClosingTheBatchOnAnErrorCompletesWhatWaits) {
+    TempFolder folder;
+    test::writeFile(folder / "a", "old");
+    EXPECT_THROW(
+        {
+            AtomicWriteBatch batch;
+            replaceFileAtomically(folder / "a", "new a");
+            throw std::runtime_error("the command ends at the next file");
+        },
+        std::runtime_error);
+    EXPECT_EQ(readFile(folder / "a"), "new a");
+    EXPECT_EQ(entriesIn(folder.path()), 1u);
+}
+
 } // namespace
 } // namespace orvella

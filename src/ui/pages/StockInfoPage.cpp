@@ -2,6 +2,8 @@
 
 #include "shell/Layout.h"
 #include "shell/Log.h"
+#include "ui/ImageListModel.h"
+#include "ui/ImageSelection.h"
 #include "ui/QtCategoryTree.h"
 #include "ui/CommandTable.h"
 #include "ui/ImageListModel.h"
@@ -10,6 +12,7 @@
 #include "ui/views/StateGrid.h"
 #include "upload/SubmissionStates.h"
 
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QSplitter>
 #include <QTableWidget>
@@ -19,7 +22,8 @@
 namespace orvella {
 
 StockInfoPage::StockInfoPage(WindowContext& context, QWidget* parent)
-    : Page(context, "StockInfoPage", parent) {
+    : Page(context, "StockInfoPage", parent), editor_(context.stockDB, &context.options),
+      tools_(editor_, context.prompts, context.progress) {
     splitter_ = named<QSplitter>("tsStockInfo", Qt::Vertical);
     grid_ = new StateGrid(this);
     connect(grid_, &StateGrid::stateChosen, this, &StockInfoPage::setStockState);
@@ -44,6 +48,8 @@ StockInfoPage::StockInfoPage(WindowContext& context, QWidget* parent)
     category_ = named<QTreeWidget>("Category");
     category_->setHeaderHidden(true);
     category_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    category_->setAcceptDrops(true);
+    category_->viewport()->installEventFilter(this);
     layout->addWidget(category_, 1);
     splitter_->addWidget(grid_);
     splitter_->addWidget(categories);
@@ -111,6 +117,43 @@ void StockInfoPage::loadCategories() {
     categories_ = std::make_unique<QtCategoryTree>(category_);
     context().stockDB.LoadCategoryTree(*categories_, true);
     logGuarded("Category tree 2 updated");
+}
+
+// Any drag is taken; what a drop adds is the image selection.
+bool StockInfoPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == category_->viewport()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+            static_cast<QDragMoveEvent*>(event)->acceptProposedAction();
+            return true;
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            drop->acceptProposedAction();
+            dropImages(drop->position().toPoint());
+            return true;
+        }
+        default:
+            break;
+        }
+    }
+    return Page::eventFilter(watched, event);
+}
+
+void StockInfoPage::dropImages(const QPoint& position) {
+    QTreeWidgetItem* node = category_->itemAt(position);
+    if (node == nullptr)
+        return;
+    category_->setCurrentItem(node);
+    std::string categoryId = node->data(0, Qt::UserRole).toString().toStdString();
+    const ImageListItem* focused = context().selection.focused();
+    if (categoryId.empty() || focused == nullptr)
+        return;
+    std::vector<TImageData> images = {focused->data};
+    for (const ImageListItem* item : context().selection.selected())
+        if (item != focused)
+            images.push_back(item->data);
+    tools_.AddImagesToCategory(categoryId, images);
 }
 
 // The state grid's columns share the page's width.

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "catalogue/StockDB.h"
+#include "metadata/ImageInfoEditor.h"
+#include "metadata/KeywordTools.h"
 #include "ui/pages/Page.h"
 
 #include <functional>
@@ -17,7 +19,8 @@ class SubmissionStates;
 struct SelectedImage;
 
 // The right pane's "Stock Info" page: the focused image's state at each
-// stock, and the category tree images are dropped on.
+// stock, and the category tree images are dropped on: the focused image and
+// the rest of the selection join the category under the drop.
 class StockInfoPage : public Page {
     Q_OBJECT
 public:
@@ -42,6 +45,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QSplitter* splitter_;
@@ -55,6 +59,10 @@ private:
     std::function<void()> afterChange_;
     QTreeWidget* category_;
     std::unique_ptr<QtCategoryTree> categories_;
+    ImageInfoEditor editor_;
+    KeywordTools tools_;
+
+    void dropImages(const QPoint& position);
 };
 
 } // namespace orvella
