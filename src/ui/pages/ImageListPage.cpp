@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QShortcut>
 #include <QSplitter>
 #include <QUrl>
 
@@ -71,6 +72,12 @@ void ImageListPage::buildPopup() {
                            cmd::Separator, cmd::Copy, cmd::Paste, cmd::Delete});
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this, &ImageListPage::showFileMenu);
+    // Enter loads the focused file into the Studio only from the list, so it
+    // still ends a line in the window's text boxes.
+    QAction* showFile = commands.Action(cmd::ShowFile);
+    showFile->setShortcutContext(Qt::WidgetShortcut);
+    auto* enter = new QShortcut(showFile->shortcut(), list_, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(enter, &QShortcut::activated, showFile, &QAction::trigger);
     // Shown only while the Stocks (Catalog) page is.
     commands.Action(cmd::DeleteInvalid)->setVisible(false);
     commands.Action(cmd::Unfasten)->setVisible(false);
