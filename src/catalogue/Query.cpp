@@ -106,6 +106,10 @@ void TQuery::ParamBoolean(const std::string& name, bool value) {
     parameters_[parameterName(name)] = int64_t{value ? 1 : 0};
 }
 
+void TQuery::ParamText(const std::string& name, std::string value) {
+    parameters_[parameterName(name)] = std::move(value);
+}
+
 void TQuery::ParamDateTime(const std::string& name, DateTime value) {
     parameters_[parameterName(name)] = toIsoText(value);
 }

@@ -47,6 +47,7 @@ public:
 
     // Named parameters, given with or without the leading colon.
     void ParamBoolean(const std::string& name, bool value);
+    void ParamText(const std::string& name, std::string value);
     void ParamDateTime(const std::string& name, DateTime value);
     void ParamNull(const std::string& name);
 

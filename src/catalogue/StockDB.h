@@ -125,6 +125,8 @@ public:
     void SetStockEnabled(int32_t stockId, bool enabled);
     void SetStockFtpLogin(int32_t stockId, const std::string& login, const std::string& password);
     void SetStockWebLogin(int32_t stockId, const std::string& login, const std::string& password);
+    void SetStockFtpServer(int32_t stockId, bool ftpEnabled, const std::string& ftpHost);
+    void SetStockUrl(int32_t stockId, const std::string& url);
 
     // Keywords and the keywords of images, kept in ORDER_ID order.
     std::string FindKeywordId(const std::string& keyword);

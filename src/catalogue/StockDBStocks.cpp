@@ -87,17 +87,35 @@ void TStockDBObject::SetStockEnabled(int32_t stockId, bool enabled) {
     query_.ExecSQL();
 }
 
+// Passwords travel as bound parameters, so they never stand in a statement
+// text: the latest statement is shown in the debug window and may be logged.
 void TStockDBObject::SetStockFtpLogin(int32_t stockId, const std::string& login,
                                       const std::string& password) {
     ExecuteStatement("update STOCK set LOGIN = " + QuotedStr(login) + " " + whereStock(stockId));
-    ExecuteStatement("update STOCK set PASSWRD = " + QuotedStr(password) + whereStock(stockId));
+    query_.SetSQL("update STOCK set PASSWRD = :pwd" + whereStock(stockId));
+    query_.ParamText("pwd", password);
+    query_.ExecSQL();
 }
 
 void TStockDBObject::SetStockWebLogin(int32_t stockId, const std::string& login,
                                       const std::string& password) {
     ExecuteStatement("update STOCK set HTTPLOGIN = " + QuotedStr(login) + " " +
                      whereStock(stockId));
-    ExecuteStatement("update STOCK set HTTPUPLOAD = " + QuotedStr(password) + whereStock(stockId));
+    query_.SetSQL("update STOCK set HTTPUPLOAD = :pwd" + whereStock(stockId));
+    query_.ParamText("pwd", password);
+    query_.ExecSQL();
+}
+
+void TStockDBObject::SetStockFtpServer(int32_t stockId, bool ftpEnabled,
+                                       const std::string& ftpHost) {
+    query_.SetSQL("update STOCK set FTPENABLED = :enb, FTPURL = " + QuotedStr(ftpHost) +
+                  whereStock(stockId));
+    query_.ParamBoolean("enb", ftpEnabled);
+    query_.ExecSQL();
+}
+
+void TStockDBObject::SetStockUrl(int32_t stockId, const std::string& url) {
+    ExecuteStatement("update STOCK set URL = " + QuotedStr(url) + whereStock(stockId));
 }
 
 } // namespace orvella

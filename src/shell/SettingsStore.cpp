@@ -137,8 +137,11 @@ void SettingsStore::writeToRegistry(const std::string& section, const Values& va
 }
 
 void SettingsStore::deleteIniFile() const {
+    // A file that stays would keep winning the store rule, so failing to
+    // remove it is an error, not a detail.
     std::error_code error;
-    fs::remove(iniFile_, error);
+    if (!fs::remove(iniFile_, error) && error)
+        throw fs::filesystem_error("cannot delete the settings file", iniFile_, error);
 }
 
 } // namespace orvella

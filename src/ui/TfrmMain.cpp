@@ -16,7 +16,11 @@
 #include "ui/OrvellaApplication.h"
 #include "ui/ProgressWindow.h"
 #include "ui/Skin.h"
+#include "ui/StartupState.h"
 #include "ui/TdmMain.h"
+#include "ui/dialogs/DebugWindow.h"
+#include "ui/dialogs/OptionsDialog.h"
+#include "ui/dialogs/SqlConsole.h"
 #include "ui/pages/CatalogPage.h"
 #include "ui/pages/FilesPage.h"
 #include "ui/pages/ImageInfoPage.h"
@@ -205,6 +209,7 @@ void TfrmMain::bindWindowCommands() {
     commands.Bind(cmd::FAQ, this, [] { QDesktopServices::openUrl(QUrl(kForumPage)); });
     commands.Bind(cmd::BugReport, this, [this] { sendBugReport(); });
     commands.Bind(cmd::Refresh, this, [this] { refresh(); });
+    commands.Bind(cmd::Options, this, [this] { ShowOptions(); });
     for (QAction* action : commands.Actions())
         addAction(action); // shortcuts work wherever the focus is in the window
 }
@@ -280,8 +285,49 @@ void TfrmMain::connectViews() {
 }
 
 void TfrmMain::EnableDebugMode() {
+    if (debugMode_)
+        return;
     debugMode_ = true;
     mnuDebug_->menuAction()->setVisible(true);
+    sqlConsole_ = new TfrmSQL(dataModule_.Connection(), this);
+    debugWindow_ = new TfrmDebug(*stockDB_, this);
+    Commands().Bind(cmd::SQLConsole, this, [this] { sqlConsole_->show(); });
+    Commands().Bind(cmd::DebugWindow, this, [this] { debugWindow_->show(); });
+    connect(&selection_, &ImageSelection::focusedImageChanged, this, &TfrmMain::showInDebugWindow);
+}
+
+// A single image whose file is there.
+void TfrmMain::showInDebugWindow(const ImageListItem& item) {
+    std::error_code error;
+    if (!debugMode_ || selection_.selected().size() != 1 || item.data.MD5.empty() ||
+        !std::filesystem::exists(item.data.FullName, error))
+        return;
+    debugWindow_->ShowImage(item.data.MD5, item.data.FileName, item.data.FilePath,
+                            item.data.FullName, item.data.FileSize);
+}
+
+void TfrmMain::ShowOptions() {
+    {
+        TfrmOptions dialog(*stockDB_, store_, prompts_, this);
+        logGuarded("Options window created");
+        // The list is read again at once; the views follow when the dialog closes.
+        connect(&dialog, &TfrmOptions::stocksChanged, this,
+                [this] { stocks_ = stockDB_->GetStocks(true); });
+        if (dialog.exec() == QDialog::Accepted)
+            applyOptions(dialog.settings());
+    }
+    RefreshStockList();
+    logGuarded("Options window destroyed");
+}
+
+void TfrmMain::applyOptions(const OptionSettings& settings) {
+    centre_->imageList().setExplorerMenu(settings.flag("ExplorerMenu"));
+    applySkin(QString::fromStdString(layout_.skin), !settings.flag("HideSkin"));
+    logGuarded("Check skin state");
+    options_.LoadOptions();
+    ftpLog_->SetEnabled(options_.GetOption("EnableFTPLogging").toBool());
+    context_.startup.RestoreFolderPending = false;
+    ApplyPageVisibility();
 }
 
 void TfrmMain::ApplyPageVisibility() {

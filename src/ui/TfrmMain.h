@@ -27,6 +27,9 @@ class RightPane;
 class Prompts;
 class ProgressWindow;
 class TFtpExchangeLog;
+class TfrmDebug;
+class TfrmSQL;
+class OptionSettings;
 struct StartupState;
 
 // The main window: it assembles the three panes, the menus, the toolbar and
@@ -51,7 +54,12 @@ public:
     RightPane* Right() const { return right_; }
 
     bool DebugMode() const { return debugMode_; }
+    // Shows the Debug menu and makes the SQL console and the debug window,
+    // hidden until their commands show them.
     void EnableDebugMode();
+    // The Options command: the dialog, modal; its settings applied on OK;
+    // the stock views rebuilt however it closes.
+    void ShowOptions();
 
     // Shows the window maximised or at its saved bounds.
     void ShowAsLaidOut();
@@ -101,6 +109,8 @@ private:
     QString dropTargetFolder(const QPoint& position) const;
     void moveDroppedFiles(const QList<QUrl>& files, const QString& folder);
     void showAbout();
+    void applyOptions(const OptionSettings& settings);
+    void showInDebugWindow(const ImageListItem& item);
     void sendBugReport();
 
     TdmMain& dataModule_;
@@ -125,6 +135,8 @@ private:
     RightPane* right_ = nullptr;
     FileCommandBindings* fileCommands_ = nullptr;
     QMenu* mnuDebug_ = nullptr;
+    TfrmSQL* sqlConsole_ = nullptr; // both only in debug mode
+    TfrmDebug* debugWindow_ = nullptr;
     QLabel* statusPanels_[5] = {};
 };
 

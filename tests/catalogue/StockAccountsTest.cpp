@@ -70,17 +70,32 @@ TEST_F(StockAccountsTest, LookupsByIdAndByName) {
     EXPECT_EQ(db->GetStockId("Nobody"), -1);
 }
 
-TEST_F(StockAccountsTest, LoginsAndPasswordsAreStoredWithTheExactStatements) {
+TEST_F(StockAccountsTest, PasswordsAreStoredButNeverStandInAStatementText) {
     db->AddStock("S", "", true, "ftp.s");
-    db->SetStockFtpLogin(0, "me", "secret");
-    EXPECT_EQ(db->LatestStatement(), "update STOCK set PASSWRD = 'secret' where STOCK_ID = 0");
+    StatementRecorder recorder(*connection);
+    db->SetStockFtpLogin(0, "me", "it's secret");
+    EXPECT_EQ(db->LatestStatement(), "update STOCK set PASSWRD = :pwd where STOCK_ID = 0");
     db->SetStockWebLogin(0, "web", "pass");
-    EXPECT_EQ(db->LatestStatement(), "update STOCK set HTTPUPLOAD = 'pass' where STOCK_ID = 0");
+    EXPECT_EQ(db->LatestStatement(), "update STOCK set HTTPUPLOAD = :pwd where STOCK_ID = 0");
+    for (const std::string& statement : recorder.statements) {
+        EXPECT_EQ(statement.find("secret"), std::string::npos) << statement;
+        EXPECT_EQ(statement.find("pass"), std::string::npos) << statement;
+    }
     auto row = rows("select * from STOCK").at(0);
     EXPECT_EQ(row["LOGIN"], "me");
-    EXPECT_EQ(row["PASSWRD"], "secret");
+    EXPECT_EQ(row["PASSWRD"], "it's secret");
     EXPECT_EQ(row["HTTPLOGIN"], "web");
     EXPECT_EQ(row["HTTPUPLOAD"], "pass");
+}
+
+TEST_F(StockAccountsTest, FtpServerAndAddressAreChanged) {
+    db->AddStock("S", "http://old", false, "");
+    db->SetStockFtpServer(0, true, "ftp.o'neil");
+    db->SetStockUrl(0, "https://new");
+    TStock stock = db->GetStocks(false).at(0);
+    EXPECT_TRUE(stock.FtpEnabled);
+    EXPECT_EQ(stock.FtpHost, "ftp.o'neil");
+    EXPECT_EQ(stock.Url, "https://new");
 }
 
 TEST_F(StockAccountsTest, DeleteStockRemovesItsStates) {

@@ -51,6 +51,8 @@ public:
 
     // Whether the widget (at a drop position) is part of the list.
     bool covers(const QWidget* target) const;
+    // The desktop's actions for files in the popup (the option ExplorerMenu).
+    void setExplorerMenu(bool on) { explorerMenu_ = on; }
 
     void restoreLayout(const LoadedLayout& layout) override;
     void saveLayout(WindowLayout& layout) const override;
