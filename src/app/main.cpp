@@ -1,3 +1,5 @@
 #include "ui/Startup.h"
 
-int main(int argc, char** argv) { return orvella::runOrvella(argc, argv); }
+int main(int argc, char** argv) {
+    return orvella::runOrvella(argc, argv);
+}

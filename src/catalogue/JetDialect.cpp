@@ -7,8 +7,8 @@ namespace orvella {
 namespace {
 
 bool isWordChar(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == '$' || static_cast<unsigned char>(c) >= 0x80;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$' || static_cast<unsigned char>(c) >= 0x80;
 }
 
 // The index just past a quoted run that opens at `start` with `open`; a doubled
@@ -30,11 +30,16 @@ size_t endOfQuoted(std::string_view text, size_t start, char close) {
 
 char closingQuote(char c) {
     switch (c) {
-    case '\'': return '\'';
-    case '"': return '"';
-    case '`': return '`';
-    case '[': return ']';
-    default: return 0;
+    case '\'':
+        return '\'';
+    case '"':
+        return '"';
+    case '`':
+        return '`';
+    case '[':
+        return ']';
+    default:
+        return 0;
     }
 }
 

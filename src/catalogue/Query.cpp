@@ -25,7 +25,9 @@ std::string parameterName(const std::string& name) {
 // message read afterwards is this statement's and not another thread's.
 class ConnectionLock {
 public:
-    explicit ConnectionLock(sqlite3* db) : mutex_(sqlite3_db_mutex(db)) { sqlite3_mutex_enter(mutex_); }
+    explicit ConnectionLock(sqlite3* db) : mutex_(sqlite3_db_mutex(db)) {
+        sqlite3_mutex_enter(mutex_);
+    }
     ~ConnectionLock() { sqlite3_mutex_leave(mutex_); }
     ConnectionLock(const ConnectionLock&) = delete;
     ConnectionLock& operator=(const ConnectionLock&) = delete;
@@ -34,7 +36,9 @@ private:
     sqlite3_mutex* mutex_;
 };
 
-[[noreturn]] void throwError(sqlite3* db) { throw EDatabaseError(sqlite3_errmsg(db)); }
+[[noreturn]] void throwError(sqlite3* db) {
+    throw EDatabaseError(sqlite3_errmsg(db));
+}
 
 void bindValue(sqlite3* db, sqlite3_stmt* statement, int index, const TField::Value& value) {
     int result = SQLITE_OK;
@@ -53,12 +57,16 @@ void bindValue(sqlite3* db, sqlite3_stmt* statement, int index, const TField::Va
 
 TField::Value columnValue(sqlite3_stmt* statement, int column) {
     switch (sqlite3_column_type(statement, column)) {
-    case SQLITE_INTEGER: return int64_t{sqlite3_column_int64(statement, column)};
-    case SQLITE_FLOAT: return sqlite3_column_double(statement, column);
-    case SQLITE_NULL: return std::monostate{};
+    case SQLITE_INTEGER:
+        return int64_t{sqlite3_column_int64(statement, column)};
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(statement, column);
+    case SQLITE_NULL:
+        return std::monostate{};
     default: {
         const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-        return std::string(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(statement, column)));
+        return std::string(text ? text : "",
+                           static_cast<size_t>(sqlite3_column_bytes(statement, column)));
     }
     }
 }
@@ -90,7 +98,9 @@ int64_t TField::AsInteger() const {
     return 0;
 }
 
-bool TField::AsBoolean() const { return AsInteger() != 0; }
+bool TField::AsBoolean() const {
+    return AsInteger() != 0;
+}
 
 DateTime TField::AsDateTime() const {
     return fromIsoText(AsString()).value_or(DateTime{});
@@ -114,11 +124,17 @@ void TQuery::ParamDateTime(const std::string& name, DateTime value) {
     parameters_[parameterName(name)] = toIsoText(value);
 }
 
-void TQuery::ParamNull(const std::string& name) { parameters_[parameterName(name)] = std::monostate{}; }
+void TQuery::ParamNull(const std::string& name) {
+    parameters_[parameterName(name)] = std::monostate{};
+}
 
-void TQuery::Open() { run(true); }
+void TQuery::Open() {
+    run(true);
+}
 
-int TQuery::ExecSQL() { return run(false); }
+int TQuery::ExecSQL() {
+    return run(false);
+}
 
 void TQuery::Close() {
     columns_.clear();

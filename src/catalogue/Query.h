@@ -24,10 +24,10 @@ public:
     explicit TField(Value value) : value_(std::move(value)) {}
 
     bool IsNull() const { return std::holds_alternative<std::monostate>(value_); }
-    std::string AsString() const;   // empty when null
-    int64_t AsInteger() const;      // 0 when null or not a number
-    bool AsBoolean() const;         // non-zero
-    DateTime AsDateTime() const;    // the zero date-time when null or unreadable
+    std::string AsString() const; // empty when null
+    int64_t AsInteger() const;    // 0 when null or not a number
+    bool AsBoolean() const;       // non-zero
+    DateTime AsDateTime() const;  // the zero date-time when null or unreadable
     const Value& value() const { return value_; }
 
 private:

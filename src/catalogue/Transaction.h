@@ -14,7 +14,8 @@ namespace orvella {
 class CatalogueBatch {
 public:
     explicit CatalogueBatch(TCatalogueConnection& connection) : db_(connection.handle()) {
-        if (sqlite3_get_autocommit(db_) && sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+        if (sqlite3_get_autocommit(db_) &&
+            sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
             open_ = true;
     }
     ~CatalogueBatch() {

@@ -18,7 +18,9 @@ std::string className(const std::type_info& type) {
     return scope == std::string::npos ? name : name.substr(scope + 2);
 }
 
-std::string exceptionClassName(const std::exception& error) { return className(typeid(error)); }
+std::string exceptionClassName(const std::exception& error) {
+    return className(typeid(error));
+}
 
 // The error handlers must never fail themselves: anything they meet is dropped.
 void writeEarlyErrorRecord(const std::string& message, const std::string& errorClass,

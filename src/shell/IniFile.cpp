@@ -57,7 +57,8 @@ const IniFile::Section* IniFile::findSection(const std::string& name) const {
     return const_cast<IniFile*>(this)->findSection(name);
 }
 
-std::optional<std::string> IniFile::value(const std::string& section, const std::string& key) const {
+std::optional<std::string> IniFile::value(const std::string& section,
+                                          const std::string& key) const {
     if (const Section* found = findSection(section))
         for (const Line& line : found->lines)
             if (!line.key.empty() && equalsIgnoringCase(line.key, key))

@@ -26,8 +26,8 @@ public:
 
 private:
     struct Line {
-        std::string text;      // the line as it stands in the file
-        std::string key;       // set for "key=value" lines
+        std::string text; // the line as it stands in the file
+        std::string key;  // set for "key=value" lines
         std::string value;
     };
     struct Section {

@@ -51,23 +51,22 @@ LoadedLayout LoadLayout(const SettingsStore& store, TFolders& folders) {
 void SaveLayout(const SettingsStore& store, const WindowLayout& layout) {
     auto number = [](int value) { return std::to_string(value); };
     bool iniStore = store.usesIniStore();
-    store.write(kMainWindowSection,
-                {{"State", number(layout.maximised() ? WindowLayout::kMaximised
-                                                     : WindowLayout::kNormal)},
-                 {"LeftPanel", number(layout.leftPanel)},
-                 {"RightPanel", number(layout.rightPanel)},
-                 {"Left", number(layout.left)},
-                 {"Top", number(layout.top)},
-                 {"Width", number(layout.width)},
-                 {"Height", number(layout.height)},
-                 {"FileTree", number(layout.fileTree)},
-                 {"CategoryTree", number(layout.categoryTree)},
-                 {"CategoryKeywords", number(layout.categoryKeywords)},
-                 {"Grid", number(layout.grid)},
-                 {"FileTree2", number(layout.fileTree2)},
-                 {"Directory", layout.directory},
-                 {"Skin", layout.skin},
-                 {"BottomPanel", number(layout.bottomPanel)}});
+    store.write(kMainWindowSection, {{"State", number(layout.maximised() ? WindowLayout::kMaximised
+                                                                         : WindowLayout::kNormal)},
+                                     {"LeftPanel", number(layout.leftPanel)},
+                                     {"RightPanel", number(layout.rightPanel)},
+                                     {"Left", number(layout.left)},
+                                     {"Top", number(layout.top)},
+                                     {"Width", number(layout.width)},
+                                     {"Height", number(layout.height)},
+                                     {"FileTree", number(layout.fileTree)},
+                                     {"CategoryTree", number(layout.categoryTree)},
+                                     {"CategoryKeywords", number(layout.categoryKeywords)},
+                                     {"Grid", number(layout.grid)},
+                                     {"FileTree2", number(layout.fileTree2)},
+                                     {"Directory", layout.directory},
+                                     {"Skin", layout.skin},
+                                     {"BottomPanel", number(layout.bottomPanel)}});
     logGuarded(iniStore ? "Layout saved to ini file" : "Layout seved to registry");
 }
 

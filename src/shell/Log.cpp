@@ -111,9 +111,13 @@ bool TLog::rewriteLocked() {
     return true;
 }
 
-void installAppLog(TLog* log) { installedLog.store(log); }
+void installAppLog(TLog* log) {
+    installedLog.store(log);
+}
 
-bool hasAppLog() { return installedLog.load() != nullptr; }
+bool hasAppLog() {
+    return installedLog.load() != nullptr;
+}
 
 TLog& appLog() {
     TLog* log = installedLog.load();

@@ -7,7 +7,9 @@ using Kind = OptionKey::Kind;
 constexpr OptionKey flag(const char* name, bool fallback) {
     return {name, Kind::Boolean, true, fallback, ""};
 }
-constexpr OptionKey text(const char* name) { return {name, Kind::Text, true, false, ""}; }
+constexpr OptionKey text(const char* name) {
+    return {name, Kind::Text, true, false, ""};
+}
 } // namespace
 
 const std::vector<OptionKey>& optionKeys() {
@@ -67,9 +69,11 @@ void TOptionsCache::LoadOptions() {
         if (!key.cached)
             continue;
         if (key.kind == Kind::Boolean)
-            entries_.push_back({key.name, settings.boolean(kOptionsSection, key.name, key.booleanDefault)});
+            entries_.push_back(
+                {key.name, settings.boolean(kOptionsSection, key.name, key.booleanDefault)});
         else
-            entries_.push_back({key.name, settings.text(kOptionsSection, key.name, key.textDefault)});
+            entries_.push_back(
+                {key.name, settings.text(kOptionsSection, key.name, key.textDefault)});
     }
 }
 

@@ -22,7 +22,9 @@ protected:
 // errors included.
 class ProgressScope {
 public:
-    ProgressScope(Progress& progress, int maximum) : progress_(progress) { progress_.open(maximum); }
+    ProgressScope(Progress& progress, int maximum) : progress_(progress) {
+        progress_.open(maximum);
+    }
     ~ProgressScope() { progress_.close(); }
     ProgressScope(const ProgressScope&) = delete;
     ProgressScope& operator=(const ProgressScope&) = delete;

@@ -17,9 +17,8 @@ public:
     // A Yes/No confirmation; only Yes proceeds.
     virtual bool confirm(const std::string& text) = 0;
     // An input box; no value when cancelled.
-    virtual std::optional<std::string> askText(const std::string& caption,
-                                               const std::string& prompt,
-                                               const std::string& initial) = 0;
+    virtual std::optional<std::string>
+    askText(const std::string& caption, const std::string& prompt, const std::string& initial) = 0;
     // A password box (input hidden); no value when cancelled.
     virtual std::optional<std::string> askPassword(const std::string& caption,
                                                    const std::string& prompt) = 0;

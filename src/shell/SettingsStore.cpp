@@ -47,7 +47,9 @@ bool decodeBoolean(const std::optional<std::string>& text, bool fallback) {
     return decodeInteger(text, fallback ? 1 : 0) != 0;
 }
 
-std::string encodeBoolean(bool value) { return value ? "1" : "0"; }
+std::string encodeBoolean(bool value) {
+    return value ? "1" : "0";
+}
 
 std::optional<std::string> SettingsSnapshot::text(const std::string& section,
                                                   const std::string& key) const {

@@ -31,7 +31,9 @@ SingleInstance::~SingleInstance() {
         server_->close();
 }
 
-bool SingleInstance::acquire() { return lock_.tryLock(0); }
+bool SingleInstance::acquire() {
+    return lock_.tryLock(0);
+}
 
 void SingleInstance::listen() {
     server_ = std::make_unique<QLocalServer>();

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cinttypes>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sched.h>
 #include <sstream>
@@ -77,7 +77,9 @@ std::string hexAddress(uint64_t address) {
     return text;
 }
 
-double megabytes(uint64_t bytes) { return static_cast<double>(bytes >> 10) / 1024.0; }
+double megabytes(uint64_t bytes) {
+    return static_cast<double>(bytes >> 10) / 1024.0;
+}
 
 void readMemory(MachineFacts& facts) {
     std::string meminfo = readTextFile("/proc/meminfo").value_or("");
@@ -188,11 +190,16 @@ void addCapabilityLines(const MachineFacts& facts, std::vector<std::string>& lin
 
 std::string processorLevelLine(int level) {
     switch (level) {
-    case 3: return " Intel 80386 processor level";
-    case 4: return " Intel 80486 processor level";
-    case 5: return " Intel Pentium processor level";
-    case 8: return " Intel Pentium 4 processor level";
-    default: return " Processor level " + std::to_string(level);
+    case 3:
+        return " Intel 80386 processor level";
+    case 4:
+        return " Intel 80486 processor level";
+    case 5:
+        return " Intel Pentium processor level";
+    case 8:
+        return " Intel Pentium 4 processor level";
+    default:
+        return " Processor level " + std::to_string(level);
     }
 }
 
@@ -249,7 +256,8 @@ std::vector<MachineFacts::Capability> capabilitiesFromMask(uint64_t mask) {
         if (bit < known)
             capabilities.push_back({kCapabilityNames[bit].name, kCapabilityNames[bit].displayName});
         else
-            capabilities.push_back({"cap_" + std::to_string(bit), "Capability " + std::to_string(bit)});
+            capabilities.push_back(
+                {"cap_" + std::to_string(bit), "Capability " + std::to_string(bit)});
     }
     return capabilities;
 }
@@ -272,7 +280,8 @@ std::vector<MachineFacts::Module> modulesFromProcModules(const std::string& text
 std::optional<MachineFacts::OsVersion> osVersionFromRelease(const std::string& sysname,
                                                             const std::string& release) {
     MachineFacts::OsVersion version;
-    if (std::sscanf(release.c_str(), "%d.%d.%d", &version.major, &version.minor, &version.build) < 2)
+    if (std::sscanf(release.c_str(), "%d.%d.%d", &version.major, &version.minor, &version.build) <
+        2)
         return std::nullopt;
     version.platform = sysname;
     return version;

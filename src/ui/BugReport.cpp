@@ -36,10 +36,11 @@ std::string mailtoLink(const std::string& address, const std::string& cc, const 
 }
 
 std::string bugReportLink() {
-    std::string body = std::string("Hello, I have a Orvella program version ") + kProductVersion +
-                       ". I would like to report the following issue:" + "\n\r\n\r" +
-                       "Note: [To get more info, you can attach Orvella log file from the application "
-                       "folder. The file doesn't contain any private info such as passwords etc]";
+    std::string body =
+        std::string("Hello, I have a Orvella program version ") + kProductVersion +
+        ". I would like to report the following issue:" + "\n\r\n\r" +
+        "Note: [To get more info, you can attach Orvella log file from the application "
+        "folder. The file doesn't contain any private info such as passwords etc]";
     return mailtoLink(kBugReportAddress, "", "", "Bug report", body);
 }
 

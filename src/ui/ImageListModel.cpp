@@ -20,7 +20,9 @@ QPixmap cachedPicture(const QString& file) {
     return picture;
 }
 
-QString lowerExtension(const QString& caption) { return QFileInfo(caption).suffix().toLower(); }
+QString lowerExtension(const QString& caption) {
+    return QFileInfo(caption).suffix().toLower();
+}
 
 // True when a sorts after b by the key; equal keys keep their order.
 bool greaterByKey(const ImageListItem& a, const ImageListItem& b, ImageListModel::SortKey key) {
@@ -91,7 +93,8 @@ int ImageListModel::addItems(int group, std::vector<ImageListItem> items) {
     beginInsertRows(QModelIndex(), first, first + count - 1);
     std::vector<ImageListItem>& list = groups_.at(group).items;
     int start = static_cast<int>(list.size());
-    list.insert(list.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+    list.insert(list.end(), std::make_move_iterator(items.begin()),
+                std::make_move_iterator(items.end()));
     std::vector<Row> added;
     added.reserve(items.size());
     for (int i = 0; i < count; ++i)

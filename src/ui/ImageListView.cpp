@@ -23,11 +23,13 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const override {
         if (index.data(ImageListModel::kIsGroupRole).toBool())
-            return {std::max(kCellWidth, view_->viewport()->width() - 2 * view_->spacing() - 2), kGroupHeight};
+            return {std::max(kCellWidth, view_->viewport()->width() - 2 * view_->spacing() - 2),
+                    kGroupHeight};
         return {kCellWidth, kCellHeight};
     }
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         if (index.data(ImageListModel::kIsGroupRole).toBool())
             paintGroup(painter, option, index);
         else
@@ -47,11 +49,13 @@ public:
         return model->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
     }
 
-    static QRect checkBoxRect(const QRect& cell) { return {cell.left() + 2, cell.top() + 4, 16, 16}; }
+    static QRect checkBoxRect(const QRect& cell) {
+        return {cell.left() + 2, cell.top() + 4, 16, 16};
+    }
 
 private:
-
-    void paintCheckBox(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    void paintCheckBox(QPainter* painter, const QStyleOptionViewItem& option,
+                       const QModelIndex& index) const {
         QVariant state = index.data(Qt::CheckStateRole);
         if (!state.isValid())
             return;
@@ -59,12 +63,14 @@ private:
         box.rect = checkBoxRect(option.rect);
         box.state = QStyle::State_Enabled;
         auto check = static_cast<Qt::CheckState>(state.toInt());
-        box.state |= check == Qt::Checked ? QStyle::State_On
-                     : check == Qt::PartiallyChecked ? QStyle::State_NoChange : QStyle::State_Off;
+        box.state |= check == Qt::Checked            ? QStyle::State_On
+                     : check == Qt::PartiallyChecked ? QStyle::State_NoChange
+                                                     : QStyle::State_Off;
         QApplication::style()->drawControl(QStyle::CE_CheckBox, &box, painter);
     }
 
-    void paintGroup(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    void paintGroup(QPainter* painter, const QStyleOptionViewItem& option,
+                    const QModelIndex& index) const {
         painter->save();
         QRect line = option.rect;
         paintCheckBox(painter, option, index);
@@ -79,7 +85,8 @@ private:
         painter->restore();
     }
 
-    void paintItem(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    void paintItem(QPainter* painter, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) const {
         painter->save();
         QRect cell = option.rect;
         if (option.state & QStyle::State_Selected)
@@ -91,7 +98,8 @@ private:
             painter->drawPixmap(frame, picture);
         painter->setPen(option.palette.color(QPalette::Mid));
         painter->drawRect(frame.adjusted(-1, -1, 0, 0));
-        QRect text(cell.left() + 2, frame.bottom() + 4, cell.width() - 4, cell.bottom() - frame.bottom() - 4);
+        QRect text(cell.left() + 2, frame.bottom() + 4, cell.width() - 4,
+                   cell.bottom() - frame.bottom() - 4);
         painter->setPen(option.palette.color(QPalette::Text));
         QString caption = option.fontMetrics.elidedText(index.data(Qt::DisplayRole).toString(),
                                                         Qt::ElideMiddle, text.width());
@@ -106,7 +114,8 @@ private:
 } // namespace
 
 ImageListView::ImageListView(const char* name, QWidget* parent)
-    : QListView(parent), model_(new ImageListModel(this)), header_(new QHeaderView(Qt::Horizontal, this)),
+    : QListView(parent), model_(new ImageListModel(this)),
+      header_(new QHeaderView(Qt::Horizontal, this)),
       headerModel_(new QStandardItemModel(0, 5, this)) {
     setObjectName(name);
     setModel(model_);
@@ -126,7 +135,8 @@ ImageListView::ImageListView(const char* name, QWidget* parent)
     setSelectionRectVisible(true);
     setDragEnabled(true);
 
-    headerModel_->setHorizontalHeaderLabels({"File Name", "Size", "Modified Date", "File Type", "Sent Date"});
+    headerModel_->setHorizontalHeaderLabels(
+        {"File Name", "Size", "Modified Date", "File Type", "Sent Date"});
     header_->setObjectName(QString(name) + "Header");
     header_->setModel(headerModel_);
     header_->setSectionsClickable(true);
@@ -153,7 +163,8 @@ void ImageListView::clickColumn(int column) {
 
 std::vector<const ImageListItem*> ImageListView::selectedItems() const {
     QModelIndexList rows = selectionModel()->selectedIndexes();
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     std::vector<const ImageListItem*> items;
     for (const QModelIndex& row : rows)
         if (const ImageListItem* item = model_->itemAt(row))
@@ -161,6 +172,8 @@ std::vector<const ImageListItem*> ImageListView::selectedItems() const {
     return items;
 }
 
-const ImageListItem* ImageListView::focusedItem() const { return model_->itemAt(currentIndex()); }
+const ImageListItem* ImageListView::focusedItem() const {
+    return model_->itemAt(currentIndex());
+}
 
 } // namespace orvella

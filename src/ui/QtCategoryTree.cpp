@@ -11,7 +11,9 @@ QTreeWidgetItem* itemOf(CategoryTreeSink::Node node) {
 }
 } // namespace
 
-void QtCategoryTree::clear() { tree_->clear(); }
+void QtCategoryTree::clear() {
+    tree_->clear();
+}
 
 CategoryTreeSink::Node QtCategoryTree::addNode(Node parent, const std::string& name,
                                                const std::string& categoryId) {
@@ -36,8 +38,12 @@ void QtCategoryTree::expandAll(Node node) {
         expandAll(item->child(child));
 }
 
-void QtCategoryTree::beginUpdate() { tree_->setUpdatesEnabled(false); }
+void QtCategoryTree::beginUpdate() {
+    tree_->setUpdatesEnabled(false);
+}
 
-void QtCategoryTree::endUpdate() { tree_->setUpdatesEnabled(true); }
+void QtCategoryTree::endUpdate() {
+    tree_->setUpdatesEnabled(true);
+}
 
 } // namespace orvella

@@ -33,7 +33,8 @@ SplashWindow::SplashWindow()
 
     auto* tagline = new QLabel("Keywords, states and uploads for stock contributors", this);
     tagline->setAlignment(Qt::AlignCenter);
-    auto* link = new QLabel(QString("<a style='color:#cfe3ff' href='%1'>%1</a>").arg(kProductWebSite), this);
+    auto* link =
+        new QLabel(QString("<a style='color:#cfe3ff' href='%1'>%1</a>").arg(kProductWebSite), this);
     link->setObjectName("lblWebSite");
     link->setAlignment(Qt::AlignCenter);
     link->setOpenExternalLinks(true);

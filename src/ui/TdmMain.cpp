@@ -6,8 +6,7 @@
 namespace orvella {
 
 TdmMain::TdmMain(OrvellaApplication* application, const std::filesystem::path& catalogueFile)
-    : application_(application),
-      connection_(std::make_unique<TCatalogueConnection>(catalogueFile)),
+    : application_(application), connection_(std::make_unique<TCatalogueConnection>(catalogueFile)),
       commands_(std::make_unique<CommandTable>()) {
     logGuarded("Database connected");
     if (application_)

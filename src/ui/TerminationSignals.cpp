@@ -34,7 +34,9 @@ void TerminationSignals::install() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-bool TerminationSignals::requested() { return signalArrived; }
+bool TerminationSignals::requested() {
+    return signalArrived;
+}
 
 TerminationSignals::TerminationSignals(QObject* parent)
     : QObject(parent), notifier_(new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this)) {

@@ -1,5 +1,6 @@
 #include "ui/TfrmMain.h"
 
+#include "files/CatalogueViews.h"
 #include "files/FileCommands.h"
 #include "shell/IgnoredError.h"
 #include "shell/Log.h"
@@ -23,6 +24,7 @@
 #include "ui/dialogs/SqlConsole.h"
 #include "ui/pages/CatalogPage.h"
 #include "ui/pages/FilesPage.h"
+#include "ui/pages/FilterPanel.h"
 #include "ui/pages/ImageInfoPage.h"
 #include "ui/pages/ImageListPage.h"
 #include "ui/pages/KeywordsPage.h"
@@ -31,15 +33,11 @@
 #include "ui/pages/StockInfoPage.h"
 #include "ui/pages/StocksPage.h"
 #include "ui/pages/UploadsPage.h"
-#include "ui/pages/FilesPage.h"
-#include "ui/pages/CatalogPage.h"
-#include "files/CatalogueViews.h"
-#include "ui/pages/FilterPanel.h"
-#include "upload/SubmissionStates.h"
 #include "ui/panes/CentrePane.h"
 #include "ui/panes/LeftPane.h"
 #include "ui/panes/RightPane.h"
 #include "upload/FtpExchangeLog.h"
+#include "upload/SubmissionStates.h"
 #include "viewer/Renderers.h"
 
 #include <QCloseEvent>
@@ -242,7 +240,8 @@ void TfrmMain::connectPanes() {
 // pages; the Upload command starts the Uploads page's run.
 void TfrmMain::connectViews() {
     ImageListPage& list = centre_->imageList();
-    auto show = [&list](CatalogueViewMode mode, std::string categoryId, int32_t stockId, std::string text) {
+    auto show = [&list](CatalogueViewMode mode, std::string categoryId, int32_t stockId,
+                        std::string text) {
         CatalogueViewSettings settings;
         settings.mode = mode;
         settings.categoryId = std::move(categoryId);
@@ -250,14 +249,17 @@ void TfrmMain::connectViews() {
         settings.searchText = std::move(text);
         list.showCatalogueView(settings);
     };
-    connect(&left_->catalog(), &CatalogPage::categoryChosen, this,
-            [show](const QString& id) { show(CatalogueViewMode::Category, id.toStdString(), 0, ""); });
+    connect(&left_->catalog(), &CatalogPage::categoryChosen, this, [show](const QString& id) {
+        show(CatalogueViewMode::Category, id.toStdString(), 0, "");
+    });
     connect(&left_->stocks(), &StocksPage::stockChosen, this,
             [show](int32_t stockId) { show(CatalogueViewMode::Stock, "", stockId, ""); });
-    connect(&left_->files(), &FilesPage::searchRequested, this,
-            [show](const QString& text) { show(CatalogueViewMode::Search, "", 0, text.toStdString()); });
+    connect(&left_->files(), &FilesPage::searchRequested, this, [show](const QString& text) {
+        show(CatalogueViewMode::Search, "", 0, text.toStdString());
+    });
     UploadsPage& uploads = left_->uploads();
-    connect(&uploads, &UploadsPage::shown, this, [show] { show(CatalogueViewMode::Uploads, "", 0, ""); });
+    connect(&uploads, &UploadsPage::shown, this,
+            [show] { show(CatalogueViewMode::Uploads, "", 0, ""); });
     uploads.connectUploads([&list] { return list.uploadEntries(); }, ftpLog_.get());
     connect(&uploads, &UploadsPage::uploadEnded, &list, [&list, &uploads] {
         if (uploads.isCurrent())

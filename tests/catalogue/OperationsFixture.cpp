@@ -51,7 +51,7 @@ OperationsTest::~OperationsTest() {
 }
 
 THashData OperationsTest::addImage(const std::string& key, const std::string& name,
-                                  const std::string& folderPath) {
+                                   const std::string& folderPath) {
     THashData file;
     file.MD5 = key;
     file.FileName = name;

@@ -12,7 +12,10 @@ using test::CatalogueCopy;
 TEST(QuotedStr, DoublesEveryInnerQuote) {
     struct Case {
         std::string value, quoted;
-    } cases[] = {{"", "''"}, {"sky", "'sky'"}, {"O'Neil", "'O''Neil'"}, {"''", "''''''"},
+    } cases[] = {{"", "''"},
+                 {"sky", "'sky'"},
+                 {"O'Neil", "'O''Neil'"},
+                 {"''", "''''''"},
                  {"it's Bob's", "'it''s Bob''s'"}};
     for (const auto& c : cases)
         EXPECT_EQ(QuotedStr(c.value), c.quoted);
@@ -25,11 +28,13 @@ TEST(JetDialect, BooleanLiteralsOutsideQuotedText) {
         {"select * from STOCK where ENABLED = yes order by STOCK_ID",
          "select * from STOCK where ENABLED = 1 order by STOCK_ID"},
         {"update STOCK set FTPENABLED = No", "update STOCK set FTPENABLED = 0"},
-        {"select * from KEYWORDS where KEYWORD = 'yes'", "select * from KEYWORDS where KEYWORD = 'yes'"},
+        {"select * from KEYWORDS where KEYWORD = 'yes'",
+         "select * from KEYWORDS where KEYWORD = 'yes'"},
         {"select * from KEYWORDS where KEYWORD = 'it''s yes'",
          "select * from KEYWORDS where KEYWORD = 'it''s yes'"},
         {"select \"yes\", [no] from T", "select \"yes\", [no] from T"},
-        {"update T set A = :yes, B = yesterday, C = NOTE", "update T set A = :yes, B = yesterday, C = NOTE"},
+        {"update T set A = :yes, B = yesterday, C = NOTE",
+         "update T set A = :yes, B = yesterday, C = NOTE"},
         {"select 1 -- yes\n", "select 1 -- yes\n"},
     };
     for (const auto& c : cases)
@@ -39,7 +44,8 @@ TEST(JetDialect, BooleanLiteralsOutsideQuotedText) {
 TEST(Query, TextWithApostropheIsStoredAndFound) {
     CatalogueCopy catalogue;
     TQuery query(catalogue.connection());
-    query.SetSQL("insert into KEYWORDS (KEYWORD_ID, KEYWORD) values ('A1', " + QuotedStr("children's day") + ")");
+    query.SetSQL("insert into KEYWORDS (KEYWORD_ID, KEYWORD) values ('A1', " +
+                 QuotedStr("children's day") + ")");
     query.ExecSQL();
     query.SetSQL("select * from KEYWORDS where KEYWORD = " + QuotedStr("CHILDREN'S DAY"));
     query.Open();
@@ -50,16 +56,19 @@ TEST(Query, TextWithApostropheIsStoredAndFound) {
 TEST(Query, NamedParametersAndTheYesLiteral) {
     CatalogueCopy catalogue;
     TQuery query(catalogue.connection());
-    query.SetSQL("insert into STOCK (STOCK_ID, STOCKNAME, ENABLED, FTPENABLED) values (0, 'A', :enb, :ftp)");
+    query.SetSQL(
+        "insert into STOCK (STOCK_ID, STOCKNAME, ENABLED, FTPENABLED) values (0, 'A', :enb, :ftp)");
     query.ParamBoolean("enb", true);
     query.ParamBoolean(":ftp", false);
     query.ExecSQL();
-    query.SetSQL("insert into STOCK (STOCK_ID, STOCKNAME) values (1, 'B')"); // ENABLED defaults to yes
+    query.SetSQL(
+        "insert into STOCK (STOCK_ID, STOCKNAME) values (1, 'B')"); // ENABLED defaults to yes
     query.ExecSQL();
     query.SetSQL("insert into STOCK (STOCK_ID, STOCKNAME, ENABLED) values (2, 'C', :ENB)");
     query.ParamBoolean("ENB", false);
     query.ExecSQL();
-    EXPECT_EQ(catalogue.rows("select STOCKNAME from STOCK where ENABLED = yes order by STOCK_ID"), "A\nB\n");
+    EXPECT_EQ(catalogue.rows("select STOCKNAME from STOCK where ENABLED = yes order by STOCK_ID"),
+              "A\nB\n");
     EXPECT_EQ(catalogue.rows("select STOCKNAME from STOCK where FTPENABLED = no order by STOCK_ID"),
               "A\nB\nC\n"); // FTP is off unless set
 }
@@ -68,7 +77,8 @@ TEST(Query, DateTimesAndStateCodes) {
     CatalogueCopy catalogue;
     TQuery query(catalogue.connection());
     DateTime when = *fromIsoText("2026-12-10 08:30:05");
-    query.SetSQL("insert into IMAGE_STOCK (MD5, STOCK_ID, STATE_ID, UPLOAD_DATE) values ('K', 3, '1', :UD)");
+    query.SetSQL(
+        "insert into IMAGE_STOCK (MD5, STOCK_ID, STATE_ID, UPLOAD_DATE) values ('K', 3, '1', :UD)");
     query.ParamDateTime("UD", when);
     query.ExecSQL();
     query.SetSQL("update IMAGE_STOCK set STATE_ID = 2 where MD5 = 'K'");
@@ -113,7 +123,8 @@ TEST(Schema, StatesAndRekeyingTriggers) {
     query.ExecSQL();
     query.SetSQL("update IMAGES set MD5 = 'NEW' where MD5 = 'OLD'");
     query.ExecSQL();
-    for (const char* table : {"IMAGE_STOCK", "IMAGE_KEYWORD", "IMAGE_CATEGORY", "IMAGE_RELEASE", "EXIF", "IPTC"}) {
+    for (const char* table :
+         {"IMAGE_STOCK", "IMAGE_KEYWORD", "IMAGE_CATEGORY", "IMAGE_RELEASE", "EXIF", "IPTC"}) {
         std::string t = table;
         EXPECT_EQ(catalogue.rows("select count(*) from " + t + " where MD5 = 'NEW'"), "1\n") << t;
         EXPECT_EQ(catalogue.rows("select count(*) from " + t + " where MD5 = 'OLD'"), "0\n") << t;

@@ -1,6 +1,6 @@
+#include "catalogue/StockDB.h"
 #include "CatalogueFixture.h"
 #include "catalogue/SqlText.h"
-#include "catalogue/StockDB.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,8 @@ using test::CatalogueCopy;
 TEST(StockDB, ExecuteStatementRunsAndBecomesTheLatestStatement) {
     CatalogueCopy catalogue;
     TStockDBObject db(catalogue.connection());
-    std::string insert = "insert into KEYWORDS (KEYWORD_ID, KEYWORD) values ('1', " + QuotedStr("rock 'n' roll") + ")";
+    std::string insert = "insert into KEYWORDS (KEYWORD_ID, KEYWORD) values ('1', " +
+                         QuotedStr("rock 'n' roll") + ")";
     db.ExecuteStatement(insert);
     EXPECT_EQ(db.LatestStatement(), insert);
     EXPECT_EQ(catalogue.rows("select KEYWORD from KEYWORDS"), "rock 'n' roll\n");

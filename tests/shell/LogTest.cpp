@@ -1,5 +1,5 @@
-#include "shell/ErrorRecords.h"
 #include "shell/Log.h"
+#include "shell/ErrorRecords.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,9 @@ namespace {
 using test::readFile;
 using test::TempFolder;
 
-std::string fixedClock() { return "10.12.2026 10:00:00"; }
+std::string fixedClock() {
+    return "10.12.2026 10:00:00";
+}
 
 std::string joined(const std::vector<std::string>& lines) {
     std::string text;
@@ -122,7 +124,8 @@ TEST(ErrorRecords, NameTheClassAndQuoteTheLatestStatement) {
     installAppLog(nullptr);
     auto lines = log.Lines();
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "10.12.2026 10:00:00 Exception EDemoError with message UNIQUE constraint failed");
+    EXPECT_EQ(lines[0],
+              "10.12.2026 10:00:00 Exception EDemoError with message UNIQUE constraint failed");
     EXPECT_EQ(lines[1], "10.12.2026 10:00:00 Latest SQL query insert into X values ('a')\r\n");
     EXPECT_EQ(lines[2], "10.12.2026 10:00:00 bad start (EDemoError). Sender is TSplash");
     // The statement's line break leaves an empty line after the record.

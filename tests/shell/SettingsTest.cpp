@@ -30,9 +30,17 @@ TEST(ValueEncoding, IntegersAcceptDecimalAndBothHexForms) {
         std::string text;
         std::optional<long> value;
     } cases[] = {
-        {"42", 42},      {"-7", -7},          {"0x1F", 31},        {"$FF", 255},
-        {" 12", 12},     {"", std::nullopt},  {"abc", std::nullopt}, {"12abc", std::nullopt},
-        {"$", std::nullopt}, {"0x", std::nullopt}, {"99999999999", std::nullopt},
+        {"42", 42},
+        {"-7", -7},
+        {"0x1F", 31},
+        {"$FF", 255},
+        {" 12", 12},
+        {"", std::nullopt},
+        {"abc", std::nullopt},
+        {"12abc", std::nullopt},
+        {"$", std::nullopt},
+        {"0x", std::nullopt},
+        {"99999999999", std::nullopt},
     };
     for (const auto& c : cases)
         EXPECT_EQ(decodeInteger(c.text), c.value) << "text: '" << c.text << "'";
@@ -44,9 +52,9 @@ TEST(ValueEncoding, BooleansAreNonZeroIntegersWithDefaultOtherwise) {
         bool fallback;
         bool value;
     } cases[] = {
-        {"1", false, true},  {"0", true, false},  {"2", false, true}, {"$10", false, true},
-        {"yes", true, true}, {"yes", false, false}, {std::nullopt, true, true},
-        {std::nullopt, false, false},
+        {"1", false, true},         {"0", true, false},           {"2", false, true},
+        {"$10", false, true},       {"yes", true, true},          {"yes", false, false},
+        {std::nullopt, true, true}, {std::nullopt, false, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(decodeBoolean(c.text, c.fallback), c.value) << c.text.value_or("<absent>");
@@ -79,12 +87,15 @@ TEST(SettingsStore, StoreFilesArePrivateBecauseTheyHoldPasswords) {
 
 TEST(IniFile, KeysWithBlanksCaseInsensitiveNamesAndForeignLinesKept) {
     TempFolder folder;
-    writeFile(folder / "a.ini", "; written by hand\r\n[options]\r\nAsk password = 1\r\n\r\n[Other]\r\nx=1\r\n");
+    writeFile(folder / "a.ini",
+              "; written by hand\r\n[options]\r\nAsk password = 1\r\n\r\n[Other]\r\nx=1\r\n");
     IniFile ini = IniFile::load(folder / "a.ini");
     EXPECT_EQ(ini.value("Options", "ask PASSWORD"), "1");
     ini.setValue("OPTIONS", "UseINI", "0");
     ini.setValue("Options", "Ask password", "0");
-    EXPECT_EQ(ini.text(), "; written by hand\r\n[options]\r\nAsk password=0\r\nUseINI=0\r\n\r\n[Other]\r\nx=1\r\n");
+    EXPECT_EQ(
+        ini.text(),
+        "; written by hand\r\n[options]\r\nAsk password=0\r\nUseINI=0\r\n\r\n[Other]\r\nx=1\r\n");
 }
 
 TEST(OptionsCache, FreshInstallationGivesEveryDefault) {
@@ -96,9 +107,9 @@ TEST(OptionsCache, FreshInstallationGivesEveryDefault) {
         const char* name;
         OptionValue value;
     } cases[] = {
-        {"UploadRelease", true},     {"MoveFiles", true},        {"Overwrite", false},
-        {"EnableFTPLogging", true},  {"ClearRO", true},          {"Ask password", false},
-        {"tabcatalog", true},        {"tabmodel", true},         {"ProxyPort", std::string()},
+        {"UploadRelease", true},      {"MoveFiles", true}, {"Overwrite", false},
+        {"EnableFTPLogging", true},   {"ClearRO", true},   {"Ask password", false},
+        {"tabcatalog", true},         {"tabmodel", true},  {"ProxyPort", std::string()},
         {"KeywordsAlphaSort", false},
     };
     for (const auto& c : cases)
@@ -174,7 +185,8 @@ TEST(Layout, DataFolderIsLocalOnlyForAnIniStoreAskingForIt) {
             writeFile(setup.program / "Orvella.ini", "");
         setup.store.writeBoolean("Options", "LocalFolder", c.localFolder);
         LoadLayout(setup.store, setup.folders);
-        fs::path expected = c.dataInProgramFolder ? setup.program / "Data" : setup.folders.UserFolder();
+        fs::path expected =
+            c.dataInProgramFolder ? setup.program / "Data" : setup.folders.UserFolder();
         EXPECT_EQ(setup.folders.DataFolder(), expected) << c.iniStore << c.localFolder;
         EXPECT_EQ(fs::is_directory(setup.program / "Data" / "MD5"), c.iniStore);
     }

@@ -82,10 +82,11 @@ TEST(SystemReport, ProcessorLevelNamesAndCapabilityErrors) {
 }
 
 TEST(SystemReport, ParsesProcTexts) {
-    EXPECT_EQ(meminfoBytes("MemTotal:       16318460 kB\nMemFree: 1 kB\n", "MemTotal"), 16318460ull * 1024);
+    EXPECT_EQ(meminfoBytes("MemTotal:       16318460 kB\nMemFree: 1 kB\n", "MemTotal"),
+              16318460ull * 1024);
     EXPECT_EQ(meminfoBytes("MemTotal: 1 kB\n", "SwapTotal"), 0u);
-    auto modules = modulesFromProcModules(
-        "nf_tables 348160 0 - Live 0xffffffffc0b00000\nbad line\nloop 32768 0 - Live 0x0000000000000000\n");
+    auto modules = modulesFromProcModules("nf_tables 348160 0 - Live 0xffffffffc0b00000\nbad "
+                                          "line\nloop 32768 0 - Live 0x0000000000000000\n");
     ASSERT_EQ(modules.size(), 2u);
     EXPECT_EQ(modules[0].name, "nf_tables");
     EXPECT_EQ(modules[0].address, 0xffffffffc0b00000ull);

@@ -25,7 +25,8 @@ std::optional<std::string> ScriptedPrompts::askText(const std::string&, const st
     return nextText(prompt);
 }
 
-std::optional<std::string> ScriptedPrompts::askPassword(const std::string&, const std::string& prompt) {
+std::optional<std::string> ScriptedPrompts::askPassword(const std::string&,
+                                                        const std::string& prompt) {
     return nextText(prompt);
 }
 
@@ -41,7 +42,8 @@ std::vector<std::string> ScriptedPrompts::chooseFilesToOpen(const std::string& c
 }
 
 std::optional<std::string> ScriptedPrompts::chooseFileToSave(const std::string& caption,
-                                                             const std::string&, const std::string&) {
+                                                             const std::string&,
+                                                             const std::string&) {
     return nextText(caption);
 }
 

@@ -13,9 +13,9 @@ namespace orvella::test {
 // answer (Yes when none is left), and every text asked is recorded.
 class ScriptedPrompts : public Prompts {
 public:
-    std::vector<std::string> messages;  // showMessage texts
-    std::vector<std::string> questions; // confirm texts
-    std::deque<bool> answers;           // for confirm
+    std::vector<std::string> messages;            // showMessage texts
+    std::vector<std::string> questions;           // confirm texts
+    std::deque<bool> answers;                     // for confirm
     std::deque<std::optional<std::string>> texts; // for askText, askPassword and the file dialogs
 
     void showMessage(const std::string& text) override { messages.push_back(text); }

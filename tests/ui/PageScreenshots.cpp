@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
     auto* centre = window.findChild<QTabWidget*>("sPageControl1");
     auto* studio = window.findChild<StudioPage*>("StudioPage");
     auto shootStudio = [&](const char* name) {
-        QTest::qWaitFor([studio] { return !studio->loading(); }, 20000);
+        if (!QTest::qWaitFor([studio] { return !studio->loading(); }, 20000))
+            qWarning("the page was not ready in time; the picture may show it half drawn");
         QTest::qWait(100);
         window.grab().save(QString("%1/centre-%2.png").arg(output, name));
     };

@@ -108,18 +108,21 @@ int main(int argc, char** argv) {
     showPage(window, "PageControl1", "StocksPage");
     auto* stocks = window.findChild<QTreeWidget*>("StockView");
     stocks->setCurrentItem(stocks->topLevelItem(0));
-    QTest::qWaitFor([easy] { return easy->Items()->groupCount() == 7; }, 5000);
+    if (!QTest::qWaitFor([easy] { return easy->Items()->groupCount() == 7; }, 5000))
+        qWarning("the page was not ready in time; the picture may show it half drawn");
     shot("view-stock-states");
 
     showPage(window, "PageControl1", "CatalogPage");
     auto* tree = window.findChild<QTreeWidget*>("CategoryTree");
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                       tree->visualItemRect(tree->topLevelItem(0)).center());
-    QTest::qWaitFor(
-        [easy] {
-            return easy->Items()->groupCount() && easy->Items()->groupCaption(0) == "Files (12)";
-        },
-        5000);
+    if (!QTest::qWaitFor(
+            [easy] {
+                return easy->Items()->groupCount() &&
+                       easy->Items()->groupCaption(0) == "Files (12)";
+            },
+            5000))
+        qWarning("the page was not ready in time; the picture may show it half drawn");
     showPage(window, "sPageControl1", "ImageListPage");
     auto* bottom = window.findChild<QTabWidget*>("pcBottom");
     bottom->setCurrentWidget(bottom->findChild<QWidget*>("FilterPanel"));
@@ -134,7 +137,8 @@ int main(int argc, char** argv) {
     easy->setCurrentIndex(easy->Items()->index(1));
     showPage(window, "PageControl2", "StockInfoPage");
     auto* stateGrid = window.findChild<StateGrid*>("StockGrid");
-    QTest::qWaitFor([stateGrid] { return !stateGrid->imageKey().empty(); }, 5000);
+    if (!QTest::qWaitFor([stateGrid] { return !stateGrid->imageKey().empty(); }, 5000))
+        qWarning("the page was not ready in time; the picture may show it half drawn");
     stateGrid->selectCell(0, 1);
     stateGrid->selector(0)->showPopup();
     shot("view-state-grid-selector");
@@ -142,7 +146,8 @@ int main(int argc, char** argv) {
     window.findChild<QCheckBox*>("cbFilter")->setChecked(false);
 
     showPage(window, "PageControl1", "UploadsPage");
-    QTest::qWaitFor([easy] { return easy->Items()->groupCount() == 3; }, 5000);
+    if (!QTest::qWaitFor([easy] { return easy->Items()->groupCount() == 3; }, 5000))
+        qWarning("the page was not ready in time; the picture may show it half drawn");
     shot("view-uploads");
     window.findChild<QPushButton*>("btnUpload")->click();
     shot("view-uploads-after-run");

@@ -117,7 +117,8 @@ TEST_F(RealServerTest, ImageChangedOrGoneSinceTheListWasBuiltIsSkipped) {
     EXPECT_EQ(stateOf(changed, 3), "0");
     EXPECT_EQ(stateOf(gone, 3), "1");
     EXPECT_EQ(stateOf(kept, 3), "2");
-    EXPECT_THAT(window.lines, Contains("failed. File " + photo("gone.jpg").string() + " not found"));
+    EXPECT_THAT(window.lines,
+                Contains("failed. File " + photo("gone.jpg").string() + " not found"));
     EXPECT_THAT(logLines(), Contains("Status for file " + photo("changed.jpg").string() +
                                      " is not Ready to upload already. Skipped."));
     EXPECT_EQ(uploader->NotUploadedCount(), 2);

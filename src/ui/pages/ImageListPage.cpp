@@ -2,6 +2,7 @@
 
 #include "shell/Folders.h"
 #include "shell/Layout.h"
+#include "shell/Log.h"
 #include "shell/Options.h"
 #include "ui/CommandTable.h"
 #include "ui/ConvertEpsCommand.h"
@@ -10,10 +11,9 @@
 #include "ui/ImageSelection.h"
 #include "ui/WidgetHelpers.h"
 #include "ui/pages/FilterPanel.h"
-#include "ui/views/CatalogueView.h"
-#include "shell/Log.h"
 #include "ui/pages/IptcPatternPage.h"
 #include "ui/panes/PageControl.h"
+#include "ui/views/CatalogueView.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -210,7 +210,8 @@ void ImageListPage::hideEntriesNotReady() {
         for (int i = 0; i < items->itemCount(g); ++i) {
             const ImageListItem& item = items->item(g, i);
             if (item.data.MD5.empty() ||
-                UploadEntryStillReady(context().stockDB, items->groupCaption(g).toStdString(), item.data.MD5))
+                UploadEntryStillReady(context().stockDB, items->groupCaption(g).toStdString(),
+                                      item.data.MD5))
                 continue;
             int row = items->itemRow(g, i);
             items->setData(items->index(row), Qt::Unchecked, Qt::CheckStateRole);

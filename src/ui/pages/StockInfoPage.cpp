@@ -2,12 +2,10 @@
 
 #include "shell/Layout.h"
 #include "shell/Log.h"
-#include "ui/ImageListModel.h"
-#include "ui/ImageSelection.h"
-#include "ui/QtCategoryTree.h"
 #include "ui/CommandTable.h"
 #include "ui/ImageListModel.h"
 #include "ui/ImageSelection.h"
+#include "ui/QtCategoryTree.h"
 #include "ui/WidgetHelpers.h"
 #include "ui/views/StateGrid.h"
 #include "upload/SubmissionStates.h"
@@ -28,16 +26,18 @@ StockInfoPage::StockInfoPage(WindowContext& context, QWidget* parent)
     grid_ = new StateGrid(this);
     connect(grid_, &StateGrid::stateChosen, this, &StockInfoPage::setStockState);
     connect(grid_, &StateGrid::gridLeft, this, &StockInfoPage::saveComments);
-    connect(&context.selection, &ImageSelection::focusedImageChanged, this, [this](const ImageListItem& item) {
-        if (isVisible())
-            showStatesOf(item.data.MD5);
-    });
+    connect(&context.selection, &ImageSelection::focusedImageChanged, this,
+            [this](const ImageListItem& item) {
+                if (isVisible())
+                    showStatesOf(item.data.MD5);
+            });
     connect(&context.selection, &ImageSelection::selectionChanged, this, [this](int count) {
         if (count != 1)
             grid_->clearStates();
     });
     for (const GlobalStatusItem& item : GlobalStatusItems()) {
-        const GlobalStateCommand& command = globalStateCommands().at(static_cast<size_t>(item.tag - 1));
+        const GlobalStateCommand& command =
+            globalStateCommands().at(static_cast<size_t>(item.tag - 1));
         context.commands.Bind(command.id, this, [this, tag = item.tag] { setGlobalStatus(tag); });
     }
     auto* categories = named<QWidget>("pnlCategories");

@@ -4,8 +4,8 @@
 #include "stats/EarningsReader.h"
 #include "ui/pages/Page.h"
 
-#include <optional>
 #include <QTimer>
+#include <optional>
 
 #include <memory>
 
