@@ -1,5 +1,6 @@
 // Verbs over the IPTC and EXIF code: read, set, show and clear metadata.
 #include "tool/ToolVerbs.h"
+#include "tool/VerbOutput.h"
 
 #include "metadata/CommaText.h"
 #include "metadata/ExifGrid.h"
@@ -16,29 +17,6 @@
 namespace orvella::tool {
 
 namespace {
-
-// Backslash, CR, LF and other control bytes written so that one value is
-// one line.
-std::string escapedValue(const std::string& value) {
-    std::string out;
-    for (char c : value) {
-        auto byte = static_cast<unsigned char>(c);
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (byte < 32) {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-            out += hex;
-        } else {
-            out.push_back(c);
-        }
-    }
-    return out;
-}
 
 // One NAME=VALUE line; with several files, the file's name and a tab first.
 void printLine(const std::string* file, const std::string& name, const std::string& value) {

@@ -5,8 +5,8 @@
 #include "shell/Folders.h"
 #include "shell/Options.h"
 #include "shell/Progress.h"
-#include "shell/Prompts.h"
 #include "shell/SettingsStore.h"
+#include "tool/CommandLinePrompts.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -31,36 +31,6 @@ struct ProgramCatalogue {
     SettingsSnapshot settings;
     TCatalogueConnection connection;
     TStockDBObject catalogue;
-};
-
-// On the command line the command itself is the confirmation; messages go
-// to standard error and nothing else is asked.
-class CommandLinePrompts : public Prompts {
-public:
-    void showMessage(const std::string& text) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-    bool confirm(const std::string&) override { return true; }
-    std::optional<std::string> askText(const std::string&, const std::string&,
-                                       const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> askPassword(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseFileToOpen(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::vector<std::string> chooseFilesToOpen(const std::string&, const std::string&) override {
-        return {};
-    }
-    std::optional<std::string> chooseFileToSave(const std::string&, const std::string&,
-                                                const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseFolder(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
 };
 
 // No window to show progress in.

@@ -8,6 +8,7 @@
 #include "shell/Folders.h"
 #include "shell/Progress.h"
 #include "shell/Prompts.h"
+#include "tool/CommandLinePrompts.h"
 #include "tool/ToolVerbs.h"
 #include "upload/SubmissionStates.h"
 
@@ -18,44 +19,6 @@ namespace orvella::tool {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Every question and message goes to standard error; questions get the one
-// answer chosen on the command line.
-class AnsweringPrompts : public Prompts {
-public:
-    explicit AnsweringPrompts(bool answer) : answer_(answer) {}
-
-    void showMessage(const std::string& text) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-    bool confirm(const std::string& text) override {
-        std::fprintf(stderr, "%s %s\n", text.c_str(), answer_ ? "Yes" : "No");
-        return answer_;
-    }
-    std::optional<std::string> askText(const std::string&, const std::string&,
-                                       const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> askPassword(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseFileToOpen(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::vector<std::string> chooseFilesToOpen(const std::string&, const std::string&) override {
-        return {};
-    }
-    std::optional<std::string> chooseFileToSave(const std::string&, const std::string&,
-                                                const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseFolder(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-
-private:
-    bool answer_;
-};
 
 class SilentProgress : public Progress {
 protected:
@@ -68,7 +31,7 @@ protected:
 struct StateSession {
     explicit StateSession(bool answer)
         : connection(programFolderOfRunningExecutable() / TCatalogueConnection::kFileName),
-          catalogue(connection), prompts(answer),
+          catalogue(connection), prompts(answer, true),
           states(catalogue, prompts, progress, catalogue.GetStocks(true)) {
         catalogue.SetPrompts(&prompts);
         catalogue.SetProgress(&progress);
@@ -116,7 +79,7 @@ struct StateSession {
 
     TCatalogueConnection connection;
     TStockDBObject catalogue;
-    AnsweringPrompts prompts;
+    CommandLinePrompts prompts;
     SilentProgress progress;
     SubmissionStates states;
 };

@@ -2,7 +2,7 @@
 // turn and zoom it, save it over its file, and write what is shown.
 #include "files/FileKinds.h"
 #include "files/PreviewCache.h"
-#include "shell/Prompts.h"
+#include "tool/CommandLinePrompts.h"
 #include "tool/ToolVerbs.h"
 #include "viewer/Renderers.h"
 #include "viewer/StudioDocument.h"
@@ -13,36 +13,6 @@
 namespace orvella::tool {
 
 namespace {
-
-// The command line is the user's answer: questions are answered Yes, and
-// messages go to standard error.
-class CommandLinePrompts : public Prompts {
-public:
-    void showMessage(const std::string& text) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-    bool confirm(const std::string&) override { return true; }
-    std::optional<std::string> askText(const std::string&, const std::string&,
-                                       const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> askPassword(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseFileToOpen(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::vector<std::string> chooseFilesToOpen(const std::string&, const std::string&) override {
-        return {};
-    }
-    std::optional<std::string> chooseFileToSave(const std::string&, const std::string&,
-                                                const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseFolder(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-};
 
 // The renderers are started only for a PostScript file: loading the
 // interpreter costs more than decoding a photograph.
