@@ -12,7 +12,7 @@ namespace orvella::test {
 
 namespace {
 
-std::vector<unsigned char> pixelRows(const JpegSpec& spec, int components) {
+std::vector<unsigned char> pixelRows(const JpegRecipe& spec, int components) {
     std::vector<unsigned char> pixels(static_cast<size_t>(spec.width) * spec.height * components);
     std::mt19937 random(7);
     unsigned char rgb[3] = {static_cast<unsigned char>(qRed(spec.colour)),
@@ -50,7 +50,7 @@ std::string packBitsRow(const std::string& row) {
     return packed;
 }
 
-std::string thumbnailResource(const PsdSpec& spec) {
+std::string thumbnailResource(const PsdRecipe& spec) {
     if (spec.thumbnailWidth == 0)
         return "";
     std::string jpeg =
@@ -77,7 +77,7 @@ std::string thumbnailResource(const PsdSpec& spec) {
 
 } // namespace
 
-std::string EncodeJpeg(const JpegSpec& spec) {
+std::string EncodeJpeg(const JpegRecipe& spec) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -134,7 +134,7 @@ std::string WithClaimedSize(const std::string& jpeg, int width, int height) {
     return result;
 }
 
-std::string EncodePsd(const PsdSpec& spec) {
+std::string EncodePsd(const PsdRecipe& spec) {
     std::string out = "8BPS";
     putBigEndian(out, 1, 2);
     out += std::string(6, '\0');

@@ -8,7 +8,7 @@
 namespace orvella::test {
 
 // How a JPEG fixture is made.
-struct JpegSpec {
+struct JpegRecipe {
     int width = 0;
     int height = 0;
     QRgb colour = qRgb(255, 0, 0);
@@ -19,7 +19,7 @@ struct JpegSpec {
 };
 
 // The bytes of a JPEG file made with the IJG compressor.
-std::string EncodeJpeg(const JpegSpec& spec);
+std::string EncodeJpeg(const JpegRecipe& spec);
 // The same stream with its last scan repeated `copies` more times.
 std::string WithRepeatedLastScan(const std::string& jpeg, int copies);
 // The same stream whose frame header claims another size.
@@ -27,7 +27,7 @@ std::string WithClaimedSize(const std::string& jpeg, int width, int height);
 
 // A Photoshop file of one colour, with its composite image raw or
 // run-length coded and, optionally, an embedded JPEG thumbnail.
-struct PsdSpec {
+struct PsdRecipe {
     int width = 0;
     int height = 0;
     QRgb colour = qRgb(255, 0, 0); // grayscale files take its red
@@ -38,7 +38,7 @@ struct PsdSpec {
     int thumbnailHeight = 0;
     QRgb thumbnailColour = qRgb(0, 0, 255);
 };
-std::string EncodePsd(const PsdSpec& spec);
+std::string EncodePsd(const PsdRecipe& spec);
 
 void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 

@@ -38,7 +38,7 @@ protected:
         WriteBytes(file, bytes);
         return file;
     }
-    std::filesystem::path jpeg(const std::string& name, const JpegSpec& spec) {
+    std::filesystem::path jpeg(const std::string& name, const JpegRecipe& spec) {
         return write(name, EncodeJpeg(spec));
     }
     TempFolder folder;
@@ -260,7 +260,7 @@ TEST_F(ThumbnailTest, PhotoshopFilesShowTheirCompositeImage) {
                    Case{true, 4, 16, orange}}) {
         SCOPED_TRACE(std::to_string(c.mode) + "/" + std::to_string(c.depth) +
                      (c.runLength ? " run-length" : " raw"));
-        PsdSpec spec{300, 200, c.colour, c.runLength, c.mode, c.depth};
+        PsdRecipe spec{300, 200, c.colour, c.runLength, c.mode, c.depth};
         std::optional<QImage> thumbnail = MakeThumbnail(write("p.psd", EncodePsd(spec)), 96);
         ASSERT_TRUE(thumbnail);
         expectPictureIn(*thumbnail, {0, 16, 96, 64}, c.colour);

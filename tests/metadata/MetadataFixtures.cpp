@@ -11,7 +11,7 @@ namespace orvella::test {
 
 // A JPEG with no metadata segments at all, not even the JFIF header.
 std::string plainJpeg(unsigned width, unsigned height) {
-    JpegSpec spec{static_cast<int>(width), static_cast<int>(height)};
+    JpegRecipe spec{static_cast<int>(width), static_cast<int>(height)};
     spec.noise = true;
     spec.jfifHeader = false;
     return EncodeJpeg(spec);
