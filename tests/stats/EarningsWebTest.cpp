@@ -98,7 +98,7 @@ TEST_F(EarningsWeb, FiguresOfAllEightAgenciesAreReadAndOnlyTheLocalSitesAreReach
 
 TEST_F(EarningsWeb, SiteThatKeepsShowingItsLoginIsDiscardedAndTheOthersFinish) {
     AgencyServer server(folder_.path(), {"--stuck", "Dreamstime"});
-    pointAgenciesAt(server.port(), 5);
+    pointAgenciesAt(server.port(), 20); // long enough for the others under load
 
     std::map<std::string, std::string> rows = readEarnings();
     EXPECT_EQ(rows["Dreamstime"], "\t");
