@@ -51,11 +51,6 @@ bool isDirectory(const fs::path& entry) {
     return fs::is_directory(entry, error);
 }
 
-std::string readWholeFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // The APP13 block a JPEG file would carry for these IIM datasets, so the one
 // IPTC reader serves TIFF files as well.
 std::string photoshopBlockFor(const std::string& datasets) {
@@ -90,7 +85,10 @@ bool IsFolderInScanHistory(const fs::path& historyFile, const fs::path& folder) 
 }
 
 void AppendScanHistory(const fs::path& historyFile, const fs::path& folder) {
-    std::string content = readWholeFile(historyFile);
+    // A history that exists but cannot be read is never replaced by one line.
+    std::error_code missing;
+    std::string content =
+        fs::exists(historyFile, missing) ? readWholeFile(historyFile) : std::string();
     if (!content.empty() && content.back() != '\n')
         content += "\r\n";
     content += folder.string() + "\r\n";

@@ -59,18 +59,6 @@ std::string withCrLf(std::string_view text) {
     return out;
 }
 
-// One read of the whole file into a buffer of its size.
-std::string readWholeFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary | std::ios::ate);
-    if (!in)
-        throw std::system_error(errno, std::generic_category(), "cannot open " + file.string());
-    std::string bytes(static_cast<size_t>(in.tellg()), '\0');
-    in.seekg(0);
-    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
-        throw std::system_error(errno, std::generic_category(), "cannot read " + file.string());
-    return bytes;
-}
-
 // The length of the file's head: SOI and every segment up to and including
 // the first scan header. The metadata reader and the rewrite look at nothing
 // beyond it, so repeated rewrites can be worked out on the head alone and

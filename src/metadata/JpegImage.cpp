@@ -1,5 +1,6 @@
 #include "metadata/JpegImage.h"
 
+#include "shell/AtomicFile.h"
 #include "shell/TextUtil.h"
 
 #include <csetjmp>
@@ -52,20 +53,6 @@ bool readFrameSize(const std::string& bytes, unsigned& width, unsigned& height,
     height = decoder.image_height;
     jpeg_destroy_decompress(&decoder);
     return true;
-}
-
-std::string readWholeFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw std::system_error(errno, std::generic_category(), "cannot open " + file.string());
-    std::string bytes;
-    in.seekg(0, std::ios::end);
-    bytes.resize(static_cast<size_t>(in.tellg()));
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!in)
-        throw std::system_error(errno, std::generic_category(), "cannot read " + file.string());
-    return bytes;
 }
 
 std::string lowerExtension(const std::filesystem::path& file) {

@@ -148,7 +148,11 @@ std::vector<std::string> KeywordTools::keywordIdsOf(const std::vector<std::strin
 }
 
 bool KeywordTools::AddKeywordText(const std::vector<TImageData>& selection, std::string_view text) {
-    std::vector<std::string> keywords = SplitKeywords(text);
+    return addKeywords(selection, SplitKeywords(text));
+}
+
+bool KeywordTools::addKeywords(const std::vector<TImageData>& selection,
+                               const std::vector<std::string>& keywords) {
     if (selection.empty() || keywords.empty())
         return false;
     std::vector<std::string> ids = keywordIdsOf(keywords);
@@ -165,14 +169,7 @@ bool KeywordTools::AddCategoryKeywords(const std::vector<TImageData>& selection,
     for (const std::string& item : checked)
         for (std::string& keyword : SplitKeywords(item))
             keywords.push_back(std::move(keyword));
-    if (selection.empty() || keywords.empty())
-        return false;
-    std::vector<std::string> ids = keywordIdsOf(keywords);
-    forEachImage(selection, true, [&](const TImageData& image) {
-        for (const std::string& id : ids)
-            Catalogue().AddKeywordToImage(image.MD5, id);
-    });
-    return true;
+    return addKeywords(selection, keywords);
 }
 
 void KeywordTools::RemoveImageKeywords(const std::vector<TImageData>& selection,

@@ -113,6 +113,10 @@ private:
     void forEachImage(const std::vector<TImageData>& selection, std::optional<bool> merge,
                       Work&& work);
     std::vector<std::string> keywordIdsOf(const std::vector<std::string>& keywords);
+    // The keywords added at the end of every selected image, then the files
+    // written with merge on; false when there is nothing to add.
+    bool addKeywords(const std::vector<TImageData>& selection,
+                     const std::vector<std::string>& keywords);
 
     ImageInfoEditor& editor_;
     Prompts& prompts_;

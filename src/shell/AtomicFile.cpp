@@ -1,5 +1,7 @@
 #include "shell/AtomicFile.h"
 
+#include <fstream>
+
 #include "shell/IgnoredError.h"
 
 #include <algorithm>
@@ -274,6 +276,17 @@ void AtomicWriteBatch::dropAll() {
         ::unlink(waiting.temporary.c_str());
     }
     waiting_.clear();
+}
+
+std::string readWholeFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    if (!in)
+        throw std::system_error(errno, std::generic_category(), "cannot open " + file.string());
+    std::string bytes(static_cast<size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        throw std::system_error(errno, std::generic_category(), "cannot read " + file.string());
+    return bytes;
 }
 
 } // namespace orvella

@@ -4,6 +4,7 @@
 #include <deque>
 #include <filesystem>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 #include <sys/types.h>
 #include <system_error>
@@ -25,6 +26,10 @@ enum class Durability { Flushed, Cache };
 // is refused (std::system_error, EMLINK): the rename would give the new
 // content to one of its names only. Throws std::system_error on failure,
 // leaving the target untouched.
+// One read of the whole file into a buffer of its size; a file that cannot
+// be opened or read throws std::system_error.
+std::string readWholeFile(const std::filesystem::path& file);
+
 void replaceFileAtomically(const std::filesystem::path& target, std::string_view content,
                            mode_t newFileMode = 0644, Durability durability = Durability::Flushed);
 

@@ -29,18 +29,6 @@ namespace {
 constexpr const char* kRewriteQuestion = "Do you want to rewrite existsing file?";
 constexpr const char* kSaveKindsWarning = "You can save BMP and JPEG images only.";
 
-// One read of the whole file into a buffer of its size.
-std::string readWholeFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary | std::ios::ate);
-    if (!in)
-        throw std::system_error(errno, std::generic_category(), "cannot open " + file.string());
-    std::string bytes(static_cast<size_t>(in.tellg()), '\0');
-    in.seekg(0);
-    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
-        throw std::system_error(errno, std::generic_category(), "cannot read " + file.string());
-    return bytes;
-}
-
 struct TurboHandle {
     explicit TurboHandle(tjhandle handle) : handle(handle) {
         if (handle == nullptr)
