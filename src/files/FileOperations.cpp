@@ -184,18 +184,30 @@ int FileOperations::CloneImages(const std::vector<TImageData>& items, bool overw
 }
 
 bool FileOperations::RenameImage(TImageData& item, const std::string& newName) {
-    if (newName.empty() || newName == "." || newName == ".." ||
-        newName.find('/') != std::string::npos || newName == item.FileName)
+    if (newName.empty() || newName == item.FileName)
+        return false; // nothing typed, or the name it has
+    std::string refused = "Can't rename " + item.FileName + " to " + newName + ": ";
+    if (newName == "." || newName == ".." || newName.find('/') != std::string::npos) {
+        prompts_.showMessage(refused + "a file name can't contain \"/\" or be \".\" or \"..\".");
         return false;
+    }
     fs::path source = item.FullName;
     fs::path target = source.parent_path() / newName;
-    bool renamed = ignoringErrors("FileOperations::RenameImage", [&] {
-        if (MoveFileTo(source, target, false) != Placement::Placed)
-            throw std::runtime_error("cannot rename " + source.string() + ": " + newName +
-                                     " exists");
-    });
-    if (!renamed)
+    Placement placement = Placement::Placed;
+    try {
+        placement = MoveFileTo(source, target, false);
+    } catch (const std::runtime_error& error) { // the file system's refusal, named to the user
+        logIgnoredError("FileOperations::RenameImage", error);
+        prompts_.showMessage(refused + error.what());
         return false;
+    }
+    if (placement == Placement::TargetExists) {
+        prompts_.showMessage(refused + "a file of that name already exists in " +
+                             folderText(source.parent_path()) + ".");
+        return false;
+    }
+    if (placement != Placement::Placed)
+        return false; // the new name is another name of the same file
     if (!item.MD5.empty() && catalogue_.GetImagePath(item.MD5) == source.string())
         catalogue_.SetImageFileName(item.MD5, newName);
     item.FileName = newName;

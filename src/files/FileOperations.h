@@ -57,6 +57,8 @@ public:
 
     // Renames the item's file within its folder, never over another file.
     // True when renamed; the item and its catalogue row take the new name.
+    // A name that is taken, not a file name, or refused by the file system
+    // is told to the user; an empty or unchanged name does nothing.
     bool RenameImage(TImageData& item, const std::string& newName);
 
     // Asks, then deletes each file for good. A catalogue record goes with the

@@ -33,7 +33,6 @@ void FileCommandBindings::bind() {
     commands.Bind(cmd::Copy, this, [this] { copyToClipboard(); });
     commands.Bind(cmd::Paste, this, [this] { pasteFromClipboard(); });
     commands.Bind(cmd::Clone, this, [this] { cloneSelected(); });
-    commands.Bind(cmd::Rename, this, [this] { renameFocused(); });
     commands.Bind(cmd::Delete, this, [this] { deleteSelected(); });
     commands.Bind(cmd::Zip, this, [this] { zipSelected(); });
     commands.Bind(cmd::SetLocation, this, [this] { setActualLocation(); });
@@ -75,23 +74,6 @@ void FileCommandBindings::cloneSelected() {
     FileOperations(context_.stockDB, context_.prompts, context_.progress)
         .CloneImages(selectedFiles(), context_.options.GetOption("Overwrite").toBool());
     refresh_();
-}
-
-// The new name is asked for in a box with the old one; the row follows.
-void FileCommandBindings::renameFocused() {
-    std::vector<TImageData> files = selectedFiles();
-    if (files.size() > 1) {
-        context_.prompts.showMessage("You should select one image only for rename.");
-        return;
-    }
-    if (files.empty())
-        return;
-    logGuarded("Ready to rename");
-    std::optional<std::string> name =
-        context_.prompts.askText("Rename", "New name", files[0].FileName);
-    if (name && FileOperations(context_.stockDB, context_.prompts, context_.progress)
-                    .RenameImage(files[0], *name))
-        refresh_();
 }
 
 void FileCommandBindings::deleteSelected() {

@@ -16,7 +16,7 @@ namespace orvella {
 class FilesPage;
 
 // The file commands of the main image list (Copy, Paste, Clone image,
-// Rename, Delete, Zip files, Set actual image location, Move) and the full
+// Delete, Zip files, Set actual image location, Move) and the full
 // scan (Scan current directory and the offer for a folder never scanned),
 // bound by id on the command table. They act on the selected images through
 // the headless FileOperations and TFullScan, then refresh the views.
@@ -41,7 +41,6 @@ private:
     void copyToClipboard();
     void pasteFromClipboard();
     void cloneSelected();
-    void renameFocused();
     void deleteSelected();
     void zipSelected();
     void setActualLocation();

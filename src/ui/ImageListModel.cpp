@@ -1,5 +1,6 @@
 #include "ui/ImageListModel.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPixmapCache>
@@ -10,6 +11,13 @@
 namespace orvella {
 
 namespace {
+
+const char* const kDragOriginFormat = "application/x-orvella-drag-origin";
+
+// The origin as dragged data carries it: the process and the list.
+QByteArray originText(const QString& origin) {
+    return QByteArray::number(QCoreApplication::applicationPid()) + ' ' + origin.toUtf8();
+}
 
 // A preview cache picture, read on first sight and kept in the pixmap cache,
 // so a view of many images opens without reading every picture first.
@@ -183,6 +191,7 @@ QVariant ImageListModel::data(const QModelIndex& index, int role) const {
     const ImageListItem& item = *itemAt(index);
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::EditRole:
         return item.caption;
     case Qt::ToolTipRole:
         return QString::fromStdString(item.data.FullName);
@@ -202,6 +211,8 @@ QVariant ImageListModel::data(const QModelIndex& index, int role) const {
 }
 
 bool ImageListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role == Qt::EditRole)
+        return renameItem(index, value.toString());
     if (role != Qt::CheckStateRole || !checkBoxes_ || !index.isValid())
         return false;
     const Row row = rows_[static_cast<size_t>(index.row())];
@@ -218,6 +229,22 @@ bool ImageListModel::setData(const QModelIndex& index, const QVariant& value, in
     return true;
 }
 
+bool ImageListModel::renameItem(const QModelIndex& index, const QString& newName) {
+    const ImageListItem* shown = itemAt(index);
+    if (!shown || !renamer_ || newName == shown->caption)
+        return false;
+    TImageData file = shown->data;
+    if (!renamer_(file, newName))
+        return false;
+    const Row row = rows_[static_cast<size_t>(index.row())];
+    ImageListItem& item =
+        groups_[static_cast<size_t>(row.group)].items[static_cast<size_t>(row.item)];
+    item.caption = newName;
+    item.data = std::move(file);
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole});
+    return true;
+}
+
 Qt::ItemFlags ImageListModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
@@ -226,6 +253,8 @@ Qt::ItemFlags ImageListModel::flags(const QModelIndex& index) const {
         flags |= Qt::ItemIsUserCheckable;
     if (itemAt(index))
         flags |= Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+    if (itemAt(index) && renamer_)
+        flags |= Qt::ItemIsEditable;
     return flags;
 }
 
@@ -251,7 +280,17 @@ QMimeData* ImageListModel::mimeData(const QModelIndexList& indexes) const {
         return nullptr;
     auto* data = new QMimeData;
     data->setUrls(files);
+    if (!dragOrigin_.isEmpty())
+        data->setData(kDragOriginFormat, originText(dragOrigin_));
     return data;
+}
+
+QString ImageListModel::DragOrigin(const QMimeData* data) {
+    if (!data || !data->hasFormat(kDragOriginFormat))
+        return {};
+    QByteArray text = data->data(kDragOriginFormat);
+    QByteArray ours = originText({});
+    return text.startsWith(ours) ? QString::fromUtf8(text.mid(ours.size())) : QString();
 }
 
 Qt::DropActions ImageListModel::supportedDragActions() const {

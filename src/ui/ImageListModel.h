@@ -5,6 +5,7 @@
 #include <QAbstractListModel>
 #include <QPixmap>
 #include <QString>
+#include <functional>
 #include <vector>
 
 namespace orvella {
@@ -55,6 +56,21 @@ public:
     bool checkBoxes() const { return checkBoxes_; }
     void sort(SortKey key, bool reversed);
 
+    // Renames an item's file to the caption typed in place; true when done,
+    // the file's data then naming the new file.
+    using Renamer = std::function<bool(TImageData& file, const QString& newName)>;
+    // With a renamer the items' captions can be edited; a new caption is
+    // kept only when the renamer renamed the file.
+    void setRenamer(Renamer renamer) { renamer_ = std::move(renamer); }
+
+    // The list a drag comes from, named in the data it carries, so a drop
+    // tells the program's own lists from a file manager; "origin" is the
+    // list's name.
+    void setDragOrigin(const QString& origin) { dragOrigin_ = origin; }
+    // The name of the list of this program that dragged the data; empty for
+    // data from elsewhere (a file manager, another copy of the program).
+    static QString DragOrigin(const QMimeData* data);
+
     // The item of a row, or none for a group caption.
     const ImageListItem* itemAt(const QModelIndex& index) const;
 
@@ -81,12 +97,15 @@ private:
     };
 
     void rebuildRows();
+    bool renameItem(const QModelIndex& index, const QString& newName);
     Qt::CheckState groupCheckState(int group) const;
 
     std::vector<Group> groups_;
     std::vector<Row> rows_;
     std::vector<QPixmap> pictures_;
     bool checkBoxes_ = false;
+    Renamer renamer_;
+    QString dragOrigin_;
 };
 
 } // namespace orvella

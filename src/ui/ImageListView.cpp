@@ -1,7 +1,9 @@
 #include "ui/ImageListView.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStandardItemModel>
@@ -47,6 +49,26 @@ public:
             return false;
         bool checked = static_cast<Qt::CheckState>(state.toInt()) == Qt::Checked;
         return model->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+    }
+
+    // A caption is edited in a box over its line, the name without its
+    // extension selected, as file managers do.
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex&) const override {
+        QRect cell = option.rect;
+        int top = cell.top() + 4 + ImageListView::kPictureSize + 2;
+        editor->setGeometry(cell.left() + 1, top, cell.width() - 2, editor->sizeHint().height());
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        QStyledItemDelegate::setEditorData(editor, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            QString caption = line->text();
+            QString suffix = QFileInfo(caption).suffix();
+            int base = suffix.isEmpty() ? static_cast<int>(caption.size())
+                                        : static_cast<int>(caption.size() - suffix.size() - 1);
+            line->setSelection(0, base > 0 ? base : static_cast<int>(caption.size()));
+        }
     }
 
     static QRect checkBoxRect(const QRect& cell) {
@@ -134,6 +156,9 @@ ImageListView::ImageListView(const char* name, QWidget* parent)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionRectVisible(true);
     setDragEnabled(true);
+    model_->setDragOrigin(name);
+    // A double-click opens the file; a caption is edited only by the Rename command.
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     headerModel_->setHorizontalHeaderLabels(
         {"File Name", "Size", "Modified Date", "File Type", "Sent Date"});

@@ -13,6 +13,7 @@
 #include "ui/FileCommandBindings.h"
 #include "ui/Help.h"
 #include "ui/ImageListModel.h"
+#include "ui/ImageListView.h"
 #include "ui/Links.h"
 #include "ui/OrvellaApplication.h"
 #include "ui/ProgressWindow.h"
@@ -224,6 +225,7 @@ void TfrmMain::connectPanes() {
         fileCommands_->OfferFullScan(folder);
         list.showFolder(folder);
     });
+    connect(&files, &FilesPage::folderRelisted, &list, &ImageListPage::showFolder);
     connectViews();
     connect(&selection_, &ImageSelection::selectionChanged, this, &TfrmMain::showSelectionCount);
     connect(&selection_, &ImageSelection::focusedImageChanged, this, &TfrmMain::showStatusOf);
@@ -388,26 +390,34 @@ void TfrmMain::stopFolderViews() {
 }
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls() || dragFromImageList(event))
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+// Only where a drop would go somewhere does the cursor say so.
+void TfrmMain::dragMoveEvent(QDragMoveEvent* event) {
+    if (dropTargetFolder(event->position().toPoint(), dragFromImageList(event)).isEmpty())
+        event->ignore();
+    else
         event->acceptProposedAction();
 }
 
 bool TfrmMain::dragFromImageList(const QDropEvent* event) const {
-    return centre_->imageList().covers(qobject_cast<const QWidget*>(event->source()));
+    return ImageListModel::DragOrigin(event->mimeData()) ==
+           centre_->imageList().list()->objectName();
 }
 
 bool TfrmMain::DropImages(const QPoint& position) {
-    std::optional<QString> folder =
-        left_->files().dropFolderAt(childAt(position), mapToGlobal(position));
-    if (!folder || !IsFolder(folder->toStdString()))
+    QString folder = dropTargetFolder(position, true);
+    if (folder.isEmpty())
         return false;
-    fileCommands_->DropSelection(*folder);
+    fileCommands_->DropSelection(folder);
     return true;
 }
 
-// Files dropped from the file manager are moved into the folder under the
-// drop: the main view's folder over the image list, the folder under the
-// cursor over the tree.
+// The main list's selection dropped on a folder is moved or copied there as
+// the options say; files from elsewhere (a file manager, the second list) are
+// moved into it.
 void TfrmMain::dropEvent(QDropEvent* event) {
     QPoint position = event->position().toPoint();
     bool taken = dragFromImageList(event) ? DropImages(position)
@@ -417,20 +427,28 @@ void TfrmMain::dropEvent(QDropEvent* event) {
 }
 
 bool TfrmMain::DropFiles(const QList<QUrl>& files, const QPoint& position) {
-    QString folder = dropTargetFolder(position);
-    if (folder.isEmpty() || !IsFolder(folder.toStdString()))
+    QString folder = dropTargetFolder(position, false);
+    if (folder.isEmpty())
         return false;
     moveDroppedFiles(files, folder);
     refresh();
     return true;
 }
 
-QString TfrmMain::dropTargetFolder(const QPoint& position) const {
+// The folder a drop at a window position goes to: over either folder tree
+// the folder under the point (or the tree's selected one), over the second
+// list the folder it shows, and, for files from elsewhere only, over the
+// main list the folder it shows. Empty where nothing takes files.
+QString TfrmMain::dropTargetFolder(const QPoint& position, bool fromImageList) const {
     const QWidget* target = childAt(position);
+    QPoint global = mapToGlobal(position);
     FilesPage& files = left_->files();
-    if (centre_->imageList().covers(target))
-        return files.isCurrent() ? files.selectedFolder() : QString();
-    return files.dropFolderAt(target, mapToGlobal(position)).value_or(QString());
+    std::optional<QString> folder = files.dropFolderAt(target, global);
+    if (!folder)
+        folder = right_->secondFiles().dropFolderAt(target, global);
+    if (!folder && !fromImageList && centre_->imageList().covers(target) && files.isCurrent())
+        folder = files.selectedFolder();
+    return folder && IsFolder(folder->toStdString()) ? *folder : QString();
 }
 
 // Every file that stays where it was is named to the user afterwards.

@@ -72,12 +72,16 @@ public:
     QString SelectedFolder() const;
     bool MainFolderLoading() const;
     // Files dropped from the file manager at a position of the window: moved
-    // into the folder under it. False when nothing there takes files.
+    // into the folder under it (a folder of either tree, the folder either
+    // list shows). False when nothing there takes files.
     bool DropFiles(const QList<QUrl>& files, const QPoint& position);
     // The main image list's selection dropped at a position of the window:
-    // moved or copied (MoveFiles, Overwrite) into the folder of the tree
-    // under it, the catalogue rows following. False when no folder is there.
+    // moved or copied (MoveFiles, Overwrite) into the folder of either tree
+    // under it, or the folder the second list shows, the catalogue rows
+    // following. False when no folder is there.
     bool DropImages(const QPoint& position);
+    // What the pages are handed (tests replace the URL opener).
+    WindowContext& Context() { return context_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -104,9 +108,10 @@ private:
     void showStatusOf(const ImageListItem& item);
 
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool dragFromImageList(const QDropEvent* event) const;
-    QString dropTargetFolder(const QPoint& position) const;
+    QString dropTargetFolder(const QPoint& position, bool fromImageList) const;
     void moveDroppedFiles(const QList<QUrl>& files, const QString& folder);
     void showAbout();
     void applyOptions(const OptionSettings& settings);

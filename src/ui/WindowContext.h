@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QDesktopServices>
+#include <QUrl>
+#include <functional>
+
 namespace orvella {
 
 class TCatalogueConnection;
@@ -26,6 +30,9 @@ struct WindowContext {
     StartupState& startup;
     const TFolders& folders;
     const SettingsStore& store;
+    // Opens a file, folder or web address with the program the desktop
+    // associates with it; tests put a recorder here so nothing is launched.
+    std::function<bool(const QUrl&)> openUrl = QDesktopServices::openUrl;
 };
 
 } // namespace orvella

@@ -224,8 +224,23 @@ TEST_F(FileOperationsTest, RenameNeverReplacesAndTheRowFollowsARename) {
     std::string contentA = readFile(a), contentB = readFile(b);
     TImageData renamed = item(a);
 
-    for (const char* bad : {"b.jpg", "", "x/y.jpg", ".."})
+    // A refused name is told to the user; an empty or unchanged one is not.
+    const std::pair<const char*, const char*> refused[] = {
+        {"b.jpg", "Can't rename a.jpg to b.jpg: a file of that name already exists in "},
+        {"x/y.jpg", "Can't rename a.jpg to x/y.jpg: a file name can't contain"},
+        {"..", "Can't rename a.jpg to ..: a file name can't contain"},
+        {"", nullptr},
+        {"a.jpg", nullptr}};
+    for (auto [bad, message] : refused) {
+        prompts.messages.clear();
         EXPECT_FALSE(operations->RenameImage(renamed, bad)) << bad;
+        if (message) {
+            ASSERT_EQ(prompts.messages.size(), 1u) << bad;
+            EXPECT_EQ(prompts.messages[0].rfind(message, 0), 0u) << prompts.messages[0];
+        } else {
+            EXPECT_TRUE(prompts.messages.empty()) << bad;
+        }
+    }
     EXPECT_EQ(renamed.FileName, "a.jpg");
     EXPECT_EQ(readFile(a), contentA);
     EXPECT_EQ(readFile(b), contentB);

@@ -21,7 +21,9 @@ FilesPage::FilesPage(WindowContext& context, QWidget* parent) : Page(context, "F
     splitter_ = named<QSplitter>("tsFiles", Qt::Vertical);
     tree_ = folderTree("Tree", splitter_);
     treeModel_ = static_cast<QFileSystemModel*>(tree_->model());
-    tree_->setDragDropMode(QAbstractItemView::DropOnly);
+    // Drops on the tree are the window's (it knows the image list's
+    // selection); the tree's own drop handling would give them to its model.
+    tree_->setDragDropMode(QAbstractItemView::NoDragDrop);
     // Folders are read in the background: keep the selected one in sight as they arrive.
     connect(treeModel_, &QFileSystemModel::directoryLoaded, tree_, [this] {
         tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
@@ -84,19 +86,16 @@ void FilesPage::followSelection() {
 
 std::optional<QString> FilesPage::dropFolderAt(const QWidget* target,
                                                const QPoint& globalPosition) const {
-    if (!target || (target != tree_->viewport() && !tree_->isAncestorOf(target)))
-        return std::nullopt;
-    QModelIndex under = tree_->indexAt(tree_->viewport()->mapFromGlobal(globalPosition));
-    return under.isValid() ? treeModel_->filePath(under) : selectedFolder();
+    return treeDropFolder(tree_, target, globalPosition);
 }
 
 void FilesPage::activated() {
-    emit folderChosen(selectedFolder());
+    emit folderRelisted(selectedFolder());
     logGuarded("Files tab selected");
 }
 
 void FilesPage::refresh() {
-    emit folderChosen(selectedFolder());
+    emit folderRelisted(selectedFolder());
     logGuarded("Window refreshed");
 }
 

@@ -36,8 +36,11 @@ public:
 signals:
     // The main list is to stop listing the folder it lists.
     void folderLeft();
-    // The main list is to list this folder.
+    // The user chose this folder in the tree: the main list is to list it.
     void folderChosen(const QString& folder);
+    // The main list is to list the selected folder again (Refresh, the page
+    // shown again): no new folder was chosen.
+    void folderRelisted(const QString& folder);
     // "Search" clicked or Enter pressed in the search box.
     void searchRequested(const QString& text);
 

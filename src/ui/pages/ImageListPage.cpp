@@ -1,9 +1,11 @@
 #include "ui/pages/ImageListPage.h"
 
+#include "files/FileOperations.h"
 #include "shell/Folders.h"
 #include "shell/Layout.h"
 #include "shell/Log.h"
 #include "shell/Options.h"
+#include "shell/Prompts.h"
 #include "ui/CommandTable.h"
 #include "ui/ConvertEpsCommand.h"
 #include "ui/FolderView.h"
@@ -16,7 +18,6 @@
 #include "ui/views/CatalogueView.h"
 
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
@@ -54,6 +55,12 @@ ImageListPage::ImageListPage(WindowContext& context, QWidget* parent)
             [this](bool checkable) { list_->Items()->setCheckBoxes(checkable); });
     buildPopup();
     bindCommands();
+    list_->Items()->setRenamer([this](TImageData& file, const QString& newName) {
+        WindowContext& shared = this->context();
+        return FileOperations(shared.stockDB, shared.prompts, shared.progress)
+            .RenameImage(file, newName.toStdString());
+    });
+    connect(list_, &QAbstractItemView::doubleClicked, this, &ImageListPage::openFile);
 }
 
 // The loader and the view runs end (and are joined) with the page.
@@ -86,6 +93,7 @@ void ImageListPage::buildPopup() {
 void ImageListPage::bindCommands() {
     CommandTable& commands = context().commands;
     commands.Bind(cmd::InverSelection, this, [this] { invertSelection(); });
+    commands.Bind(cmd::Rename, this, [this] { startRename(); });
     commands.Bind(cmd::ConvertEPS, this, [this] {
         ConvertEpsToJpegCommand(*list_, context().prompts, context().commands);
     });
@@ -105,12 +113,40 @@ void ImageListPage::showFileMenu(const QPoint& position) {
     QString file = QString::fromStdString(item->data.FullName);
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addAction("Open", [file] { QDesktopServices::openUrl(QUrl::fromLocalFile(file)); });
-    menu->addAction("Open containing folder", [file] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(file).absolutePath()));
+    const auto& open = context().openUrl;
+    menu->addAction("Open", [open, file] { open(QUrl::fromLocalFile(file)); });
+    menu->addAction("Open containing folder", [open, file] {
+        open(QUrl::fromLocalFile(QFileInfo(file).absolutePath()));
     });
     menu->addAction("Copy path", [file] { QGuiApplication::clipboard()->setText(file); });
     menu->popup(global);
+}
+
+// The selected item's caption is edited in place; the file is renamed when
+// the edit is confirmed (the list's renamer).
+void ImageListPage::startRename() {
+    std::vector<QModelIndex> items;
+    for (const QModelIndex& index : list_->selectionModel()->selectedIndexes())
+        if (list_->Items()->itemAt(index))
+            items.push_back(index);
+    if (items.size() > 1) {
+        context().prompts.showMessage("You should select one image only for rename.");
+        return;
+    }
+    if (items.empty() || list_->Items()->itemAt(items[0])->data.FullName.empty())
+        return;
+    logGuarded("Ready to rename");
+    list_->setCurrentIndex(items[0]);
+    list_->scrollTo(items[0]);
+    list_->setFocus();
+    list_->edit(items[0]);
+}
+
+// A double-click opens the file with the program the desktop gives it.
+void ImageListPage::openFile(const QModelIndex& index) {
+    const ImageListItem* item = list_->Items()->itemAt(index);
+    if (item && !item->data.FullName.empty())
+        context().openUrl(QUrl::fromLocalFile(QString::fromStdString(item->data.FullName)));
 }
 
 void ImageListPage::invertSelection() {

@@ -62,6 +62,8 @@ private:
     void bindCommands();
     void showFileMenu(const QPoint& position);
     void invertSelection();
+    void startRename();
+    void openFile(const QModelIndex& index);
 
     QSplitter* splitter_;
     ImageListView* list_;

@@ -31,8 +31,23 @@ SecondFilesPage::~SecondFilesPage() {
     delete view_;
 }
 
+QString SecondFilesPage::selectedFolder() const {
+    return orvella::selectedFolder(tree_);
+}
+
+void SecondFilesPage::selectFolder(const QString& folder) {
+    orvella::selectFolder(tree_, folder);
+}
+
+std::optional<QString> SecondFilesPage::dropFolderAt(const QWidget* target,
+                                                     const QPoint& globalPosition) const {
+    if (target && (target == list_ || list_->isAncestorOf(target)))
+        return selectedFolder();
+    return treeDropFolder(tree_, target, globalPosition);
+}
+
 void SecondFilesPage::loadSelectedFolder() {
-    QString folder = selectedFolder(tree_);
+    QString folder = selectedFolder();
     if (!folder.isEmpty())
         view_->Load(folder, context().folders.PreviewCacheFolder(),
                     context().options.GetOption("JPEGPreview").toBool());

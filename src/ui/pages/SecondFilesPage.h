@@ -2,6 +2,8 @@
 
 #include "ui/pages/Page.h"
 
+#include <optional>
+
 class QSplitter;
 class QTreeView;
 
@@ -20,6 +22,14 @@ public:
 
     // Lists the folder selected in the tree.
     void loadSelectedFolder();
+    QString selectedFolder() const;
+    // Selects the folder in the tree, as the user does, which lists it; a
+    // folder that is not there is ignored.
+    void selectFolder(const QString& folder);
+    // The folder files dropped at a global position go to, when the position
+    // is over the page (target is the widget there): over the tree the folder
+    // under it or the selected one, over the list the folder it shows.
+    std::optional<QString> dropFolderAt(const QWidget* target, const QPoint& globalPosition) const;
     bool isLoading() const;
     void stopLoading();
 

@@ -1,6 +1,7 @@
 #include "ui/pages/StocksPage.h"
 
 #include "shell/Log.h"
+#include "shell/Prompts.h"
 #include "shell/SettingsStore.h"
 #include "stats/web/QtWebBrowser.h"
 #include "ui/CommandTable.h"
@@ -10,6 +11,7 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace orvella {
@@ -44,6 +46,8 @@ StocksPage::StocksPage(WindowContext& context, QWidget* parent,
             toolbar->widgetForAction(context.commands.Action(cmd::GetStockInfo))))
         button->setObjectName("ToolButton39");
     context.commands.Bind(cmd::GetStockInfo, this, [this] { getStockInfo(); });
+    context.commands.Bind(cmd::OpenStockPage, this, [this] { openStockPage(); });
+    connect(stockView_, &QTreeWidget::itemDoubleClicked, this, &StocksPage::openStockPage);
 
     // The agencies' records are taken once, when the window is made.
     if (!browsers_)
@@ -69,6 +73,21 @@ std::optional<int32_t> StocksPage::selectedStock() const {
     if (row < 0 || row >= static_cast<int>(stocks_.size()))
         return std::nullopt;
     return stocks_[static_cast<size_t>(row)].StockId;
+}
+
+// The selected stock's web address, in the desktop's browser.
+void StocksPage::openStockPage() {
+    int row = stockView_->indexOfTopLevelItem(stockView_->currentItem());
+    if (row < 0 || row >= static_cast<int>(stocks_.size()))
+        return;
+    const TStock& stock = stocks_[static_cast<size_t>(row)];
+    QUrl address = QUrl::fromUserInput(QString::fromStdString(stock.Url).trimmed());
+    if (stock.Url.empty() || !address.isValid()) {
+        context().prompts.showMessage("The stock " + stock.Name +
+                                      " has no URL: there is no web page to open.");
+        return;
+    }
+    context().openUrl(address);
 }
 
 void StocksPage::showStocks(const TStockList& stocks) {

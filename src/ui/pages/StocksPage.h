@@ -34,6 +34,8 @@ public:
     const char* visibilityOption() const override { return "tabstocks"; }
     // The stock of the selected line, if any.
     std::optional<int32_t> selectedStock() const;
+    // "Open as web page": the selected stock's URL in the default browser.
+    void openStockPage();
 
 signals:
     // A stock was clicked or became the selected line: its view is shown.
