@@ -1,5 +1,5 @@
 // The file commands of the file view from the command line: move and copy
-// into a folder, clone and zip, on the catalogue beside the tool.
+// into a folder, clone, rename and zip, on the catalogue beside the tool.
 #include "files/FileIdentity.h"
 #include "files/FileOperations.h"
 #include "files/ZipArchive.h"
@@ -98,10 +98,26 @@ int zipFiles(const std::vector<std::string>& args) {
         });
 }
 
+// The file takes the new name in its folder, never over another file; its
+// catalogue row follows. Prints the new path.
+int renameFile(const std::vector<std::string>& args) {
+    if (args.size() != 2)
+        throw UsageError("a file and its new name expected");
+    ProgramCatalogue program;
+    CommandLinePrompts prompts;
+    SilentProgress progress;
+    TImageData item = itemsOf(program.catalogue, {args[0]}).front();
+    if (!FileOperations(program.catalogue, prompts, progress).RenameImage(item, args[1]))
+        return 1;
+    std::printf("%s\n", item.FullName.c_str());
+    return 0;
+}
+
 ToolVerbRegistration moveVerb{{"move", "FOLDER FILE...", moveFiles}};
 ToolVerbRegistration copyVerb{{"copy", "FOLDER FILE...", copyFiles}};
 ToolVerbRegistration cloneVerb{{"clone", "FILE...", cloneFiles}};
 ToolVerbRegistration zipVerb{{"zip", "FILE...", zipFiles}};
+ToolVerbRegistration renameVerb{{"rename", "FILE NEW-NAME", renameFile}};
 
 } // namespace
 

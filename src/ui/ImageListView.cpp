@@ -60,15 +60,20 @@ public:
         editor->setGeometry(cell.left() + 1, top, cell.width() - 2, editor->sizeHint().height());
     }
 
+    // The view selects the whole text once the editor is set up: the name is
+    // selected after that.
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
         QStyledItemDelegate::setEditorData(editor, index);
-        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-            QString caption = line->text();
-            QString suffix = QFileInfo(caption).suffix();
-            int base = suffix.isEmpty() ? static_cast<int>(caption.size())
-                                        : static_cast<int>(caption.size() - suffix.size() - 1);
-            line->setSelection(0, base > 0 ? base : static_cast<int>(caption.size()));
-        }
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        if (!line)
+            return;
+        line->setAlignment(Qt::AlignHCenter); // as the caption is drawn
+        QString caption = line->text();
+        QString suffix = QFileInfo(caption).suffix();
+        int name = static_cast<int>(caption.size() - (suffix.isEmpty() ? 0 : suffix.size() + 1));
+        QMetaObject::invokeMethod(
+            line, [line, name] { line->setSelection(0, name > 0 ? name : line->text().size()); },
+            Qt::QueuedConnection);
     }
 
     static QRect checkBoxRect(const QRect& cell) {

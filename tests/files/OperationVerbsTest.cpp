@@ -134,6 +134,25 @@ TEST_F(OperationVerbsTest, CloneMakesOneCloneAndZipOneArchivePerFile) {
                 HasSubstr("Stored"));
 }
 
+TEST_F(OperationVerbsTest, RenameNeverReplacesAndTheRowFollows) {
+    fs::path a = picture(photos / "a.jpg", 10), b = picture(photos / "b.jpg", 20);
+    ASSERT_EQ(tool("scan " + quoted(photos)).status, 0);
+    std::string keyA = FileMD5(a), contentB = readFile(b);
+
+    test::CommandResult taken = tool("rename " + quoted(a) + " b.jpg");
+    EXPECT_EQ(taken.status, 1);
+    EXPECT_THAT(taken.output, HasSubstr("a file of that name already exists"));
+    EXPECT_EQ(readFile(b), contentB);
+    EXPECT_EQ(imagePath(keyA), a.string());
+
+    test::CommandResult renamed = tool("rename " + quoted(a) + " sunset.jpg");
+    EXPECT_EQ(renamed.status, 0) << renamed.output;
+    EXPECT_EQ(renamed.output, (photos / "sunset.jpg").string() + "\n");
+    EXPECT_FALSE(fs::exists(a));
+    EXPECT_EQ(imagePath(keyA), (photos / "sunset.jpg").string());
+    EXPECT_EQ(tool("rename " + quoted(a)).status, 1); // no new name
+}
+
 TEST_F(OperationVerbsTest, ReleasesAreAddedAndAttachedFromScripts) {
     fs::path form = picture(root / "forms" / "anna.jpg", 50);
     fs::path photo = picture(photos / "portrait.jpg", 60);

@@ -113,10 +113,9 @@ void ImageListPage::showFileMenu(const QPoint& position) {
     QString file = QString::fromStdString(item->data.FullName);
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    const auto& open = context().openUrl;
-    menu->addAction("Open", [open, file] { open(QUrl::fromLocalFile(file)); });
-    menu->addAction("Open containing folder", [open, file] {
-        open(QUrl::fromLocalFile(QFileInfo(file).absolutePath()));
+    menu->addAction("Open", [this, file] { context().openUrl(QUrl::fromLocalFile(file)); });
+    menu->addAction("Open containing folder", [this, file] {
+        context().openUrl(QUrl::fromLocalFile(QFileInfo(file).absolutePath()));
     });
     menu->addAction("Copy path", [file] { QGuiApplication::clipboard()->setText(file); });
     menu->popup(global);
