@@ -204,18 +204,23 @@ void FileViewsTest::renameEditsTheCaptionInPlace() {
 
 void FileViewsTest::selectionDroppedOnAFolderMovesThereOnce_data() {
     QTest::addColumn<QString>("over");
-    QTest::newRow("a folder of the main tree") << "Tree";
-    QTest::newRow("a folder of the second tree") << "Tree2";
-    QTest::newRow("the second list") << "Easy2";
+    QTest::addColumn<bool>("moveFiles");
+    QTest::newRow("moved to a folder of the main tree") << "Tree" << true;
+    QTest::newRow("moved to a folder of the second tree") << "Tree2" << true;
+    QTest::newRow("moved to the second list") << "Easy2" << true;
+    QTest::newRow("copied to the second list") << "Easy2" << false;
 }
 
 // Three pictures dragged from the main list onto a folder that holds one of
-// their names: two move with their rows, one stays, the user is told once,
-// and the views are listed again.
+// their names. Moved (MoveFiles): two go with their rows, one stays, the
+// user is told once. Copied: the file there is kept, the rows stay with the
+// originals. Either way the views are listed again.
 void FileViewsTest::selectionDroppedOnAFolderMovesThereOnce() {
     QFETCH(QString, over);
+    QFETCH(bool, moveFiles);
     test::writePictures(fixture->root / "target", 1, 300); // p0.jpg is taken there
-    fixture->store.writeBoolean("Options", "MoveFiles", true);
+    std::string keptP0 = test::readFile(fixture->root / "target" / "p0.jpg");
+    fixture->store.writeBoolean("Options", "MoveFiles", moveFiles);
     openOn("shoot", 3);
     std::string keyP0 = FileMD5(fixture->root / "shoot" / "p0.jpg");
     std::string keyP2 = FileMD5(fixture->root / "shoot" / "p2.jpg");
@@ -238,13 +243,16 @@ void FileViewsTest::selectionDroppedOnAFolderMovesThereOnce() {
 
     QVERIFY(dragAndDrop(*draggedSelection(), at));
 
-    QCOMPARE(fixture->prompts.messages, std::vector<std::string>{kFilesDidNotMove});
-    QVERIFY(fs::exists(fixture->root / "shoot" / "p0.jpg"));
-    QVERIFY(fs::exists(fixture->root / "target" / "p2.jpg"));
-    QVERIFY(!fs::exists(fixture->root / "shoot" / "p2.jpg"));
-    QCOMPARE(cataloguedPath(keyP2), (fixture->root / "target" / "p2.jpg").string());
-    QCOMPARE(cataloguedPath(keyP0), (fixture->root / "shoot" / "p0.jpg").string());
-    QTRY_COMPARE(groupCaption(easy), QString("Files (1)"));
+    fs::path shoot = fixture->root / "shoot", target = fixture->root / "target";
+    QCOMPARE(test::readFile(target / "p0.jpg"), keptP0);
+    QVERIFY(fs::exists(shoot / "p0.jpg"));
+    QVERIFY(fs::exists(target / "p2.jpg"));
+    QCOMPARE(fs::exists(shoot / "p2.jpg"), !moveFiles);
+    QCOMPARE(cataloguedPath(keyP2), ((moveFiles ? target : shoot) / "p2.jpg").string());
+    QCOMPARE(cataloguedPath(keyP0), (shoot / "p0.jpg").string());
+    QCOMPARE(fixture->prompts.messages,
+             moveFiles ? std::vector<std::string>{kFilesDidNotMove} : std::vector<std::string>{});
+    QTRY_COMPARE(groupCaption(easy), QString("Files (%1)").arg(moveFiles ? 1 : 3));
     if (over == "Easy2")
         QTRY_COMPARE(groupCaption(easy2), QString("Files (3)"));
 }
