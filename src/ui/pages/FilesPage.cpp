@@ -7,7 +7,6 @@
 #include "ui/StartupState.h"
 #include "ui/WidgetHelpers.h"
 
-#include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,12 +19,7 @@ namespace orvella {
 FilesPage::FilesPage(WindowContext& context, QWidget* parent) : Page(context, "FilesPage", parent) {
     splitter_ = named<QSplitter>("tsFiles", Qt::Vertical);
     tree_ = folderTree("Tree", splitter_);
-    treeModel_ = static_cast<QFileSystemModel*>(tree_->model());
     tree_->setDragDropMode(QAbstractItemView::DropOnly);
-    // Folders are read in the background: keep the selected one in sight as they arrive.
-    connect(treeModel_, &QFileSystemModel::directoryLoaded, tree_, [this] {
-        tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
-    });
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &FilesPage::followSelection);
     splitter_->addWidget(tree_);
@@ -56,7 +50,7 @@ QString FilesPage::selectedFolder() const {
 }
 
 void FilesPage::selectFolder(const QString& folder) {
-    QModelIndex index = treeModel_->index(folder);
+    QModelIndex index = folderTreeModel(tree_)->indexOf(folder);
     if (!index.isValid())
         return;
     for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
@@ -87,7 +81,7 @@ std::optional<QString> FilesPage::dropFolderAt(const QWidget* target,
     if (!target || (target != tree_->viewport() && !tree_->isAncestorOf(target)))
         return std::nullopt;
     QModelIndex under = tree_->indexAt(tree_->viewport()->mapFromGlobal(globalPosition));
-    return under.isValid() ? treeModel_->filePath(under) : selectedFolder();
+    return under.isValid() ? folderTreeModel(tree_)->folderOf(under) : selectedFolder();
 }
 
 void FilesPage::activated() {
@@ -96,6 +90,7 @@ void FilesPage::activated() {
 }
 
 void FilesPage::refresh() {
+    folderTreeModel(tree_)->relist();
     emit folderChosen(selectedFolder());
     logGuarded("Window refreshed");
 }

@@ -5,7 +5,6 @@
 #include <optional>
 
 class QTreeView;
-class QFileSystemModel;
 class QSplitter;
 
 namespace orvella {
@@ -49,7 +48,6 @@ private:
 
     QSplitter* splitter_;
     QTreeView* tree_;
-    QFileSystemModel* treeModel_;
 };
 
 } // namespace orvella
