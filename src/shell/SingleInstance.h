@@ -23,13 +23,17 @@ public:
     bool acquire();
     // Starts listening for later copies (needs the application object).
     void listen();
-    // From a later copy: asks the running one to restore and raise its window.
-    bool askRunningCopyToActivate(int timeoutMs = 3000) const;
+    // From a later copy: asks the running one to restore and raise its window,
+    // and to open the folder when one is given.
+    bool askRunningCopyToActivate(const QString& folder = {}, int timeoutMs = 3000) const;
 
 signals:
-    void activationRequested();
+    // folder is empty when the later copy named none.
+    void activationRequested(const QString& folder);
 
 private:
+    void handleRequest(const QByteArray& request);
+
     QString serverName_;
     QLockFile lock_;
     std::unique_ptr<QLocalServer> server_;

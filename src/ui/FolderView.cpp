@@ -112,48 +112,34 @@ FolderView::FolderView(ImageListView* list, TCatalogueConnection& connection, QO
     : QObject(parent), list_(list), connection_(connection) {}
 
 FolderView::~FolderView() {
-    Stop();
-    retired_.clear(); // joins: each ends after the file in hand
+    Stop(); // the loaders still going are joined: each ends after the file in hand
 }
 
 void FolderView::Load(const QString& folder, const std::filesystem::path& previewCacheFolder,
                       bool jpegPreview) {
     Stop();
-    retireFinishedLoaders();
     folder_ = folder;
     list_->Items()->clear();
     list_->Items()->clearPictures();
     list_->Items()->addGroup("Reading files...");
     listing_ = std::make_shared<Listing>(this);
     FolderLoaderSettings settings{folder.toStdString(), previewCacheFolder, jpegPreview, 0};
-    loader_ = std::make_unique<FolderLoaderThread>(connection_, settings, listing_);
+    loaders_.start(std::make_unique<FolderLoaderThread>(connection_, settings, listing_));
 }
 
 void FolderView::Stop() {
     if (listing_)
         listing_->stop();
-    if (loader_) {
-        loader_->Terminate();
-        retired_.push_back(std::move(loader_));
-    }
+    loaders_.stop();
     listing_.reset();
 }
 
 bool FolderView::Loading() const {
-    return loader_ && !loader_->Finished();
+    return loaders_.running();
 }
 
 bool FolderView::Idle() const {
-    return !Loading() && std::all_of(retired_.begin(), retired_.end(),
-                                     [](const std::unique_ptr<FolderLoaderThread>& loader) {
-                                         return loader->Finished();
-                                     });
-}
-
-void FolderView::retireFinishedLoaders() {
-    std::erase_if(retired_, [](const std::unique_ptr<FolderLoaderThread>& loader) {
-        return loader->Finished();
-    });
+    return loaders_.idle();
 }
 
 } // namespace orvella

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "files/FolderLoader.h"
+#include "ui/BackgroundRuns.h"
 
 #include <QObject>
 #include <QString>
 #include <memory>
-#include <vector>
 
 namespace orvella {
 
@@ -36,16 +36,12 @@ signals:
 
 private:
     class Listing;
-    void retireFinishedLoaders();
 
     ImageListView* list_;
     TCatalogueConnection& connection_;
     QString folder_;
     std::shared_ptr<Listing> listing_;
-    std::unique_ptr<FolderLoaderThread> loader_;
-    // Stopped loaders finish their file in hand on their own; they are joined
-    // once done, so the window never waits for them.
-    std::vector<std::unique_ptr<FolderLoaderThread>> retired_;
+    BackgroundRuns<FolderLoaderThread> loaders_;
 };
 
 } // namespace orvella

@@ -86,6 +86,21 @@ struct Session {
     std::unique_ptr<TfrmMain> window;
 };
 
+// The command line with its folder made absolute against the caller's
+// working folder, or dropped with a message when there is no such folder.
+CommandLine commandLineOf(int argc, char** argv) {
+    CommandLine commandLine = CommandLine::parse({argv + std::min(argc, 1), argv + argc});
+    if (!commandLine.folder.empty()) {
+        std::error_code error;
+        std::optional<std::filesystem::path> folder =
+            folderToOpen(commandLine.folder, std::filesystem::current_path(error));
+        if (!folder)
+            std::fprintf(stderr, "orvella: no such folder: %s\n", commandLine.folder.c_str());
+        commandLine.folder = folder ? folder->string() : std::string();
+    }
+    return commandLine;
+}
+
 int runStartedCopy(int argc, char** argv, SingleInstance& instance) {
     Session session;
     AppLogSession log(session.folders.ProgramFolder() / "LogFile.log");
@@ -103,15 +118,7 @@ int runStartedCopy(int argc, char** argv, SingleInstance& instance) {
 
     // The command line is read before the program folder becomes the
     // working folder: a relative folder argument means the caller's folder.
-    CommandLine commandLine = CommandLine::parse({argv + std::min(argc, 1), argv + argc});
-    if (!commandLine.folder.empty()) {
-        std::error_code error;
-        std::optional<std::filesystem::path> folder =
-            folderToOpen(commandLine.folder, std::filesystem::current_path(error));
-        if (!folder)
-            std::fprintf(stderr, "orvella: no such folder: %s\n", commandLine.folder.c_str());
-        commandLine.folder = folder ? folder->string() : std::string();
-    }
+    CommandLine commandLine = commandLineOf(argc, argv);
     if (::chdir(session.folders.ProgramFolder().c_str()) != 0)
         std::perror("cannot enter the program folder");
     try {
@@ -141,7 +148,11 @@ int runStartedCopy(int argc, char** argv, SingleInstance& instance) {
     splash.reset();
 
     QObject::connect(&instance, &SingleInstance::activationRequested, session.window.get(),
-                     &TfrmMain::RestoreOrRaise);
+                     [window = session.window.get()](const QString& folder) {
+                         window->RestoreOrRaise();
+                         if (!folder.isEmpty())
+                             window->SelectFolder(folder);
+                     });
     session.startup.AppStarted = true;
     session.startup.RestoreFolderPending = true;
     session.window->ShowAsLaidOut();
@@ -169,10 +180,13 @@ int runOrvella(int argc, char** argv) {
         return 0;
     }
     // A later copy hands over to the running one before it touches anything,
-    // the log included.
+    // the log included; a folder it was given opens in the running copy.
     SingleInstance instance(runtimeFolderFromEnvironment());
     if (!instance.acquire())
-        return instance.askRunningCopyToActivate() ? 0 : 1;
+        return instance.askRunningCopyToActivate(
+                   QString::fromStdString(commandLineOf(argc, argv).folder))
+                   ? 0
+                   : 1;
     TerminationSignals::install();
     return runStartedCopy(argc, argv, instance);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/FolderTreeModel.h"
+
 #include <QAction>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -19,17 +21,16 @@ Widget* named(const char* name, Arguments&&... arguments) {
     return widget;
 }
 
-// A tree of the file system's folders, names only, read in the background.
+// A tree of the file system's folders under the desktop's roots, names only.
 inline QTreeView* folderTree(const char* name, QObject* modelOwner) {
-    auto* model = new QFileSystemModel(modelOwner);
-    model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    model->setRootPath("/");
     auto* tree = named<QTreeView>(name);
-    tree->setModel(model);
-    for (int column = 1; column < model->columnCount(); ++column)
-        tree->hideColumn(column);
+    tree->setModel(new FolderTreeModel(FolderTreeModel::desktopRoots(), modelOwner));
     tree->header()->hide();
     return tree;
+}
+
+inline FolderTreeModel* folderTreeModel(const QTreeView* tree) {
+    return static_cast<FolderTreeModel*>(tree->model());
 }
 
 // The folder selected in a folder tree, or empty text.
@@ -40,8 +41,7 @@ inline QString selectedFolder(const QTreeView* tree) {
 // Selects a folder in a folder tree, its parents expanded, as the user does;
 // a folder that is not there is ignored.
 inline void selectFolder(QTreeView* tree, const QString& folder) {
-    auto* model = qobject_cast<QFileSystemModel*>(tree->model());
-    QModelIndex index = model ? model->index(folder) : QModelIndex();
+    QModelIndex index = folderTreeModel(tree)->indexOf(folder);
     if (!index.isValid())
         return;
     for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())

@@ -113,8 +113,10 @@ TEST(Startup, SecondCopyHandsOverAndLeavesTheLogAlone) {
     ASSERT_TRUE(first.waitForLog("Orvella version 1.5"));
     QThread::msleep(500); // the first copy is listening by now
     std::string logBefore = installation.log();
+    fs::path shoot = installation.homeFolder() / "Shoot";
+    fs::create_directories(shoot);
     {
-        ProgramRun second(installation);
+        ProgramRun second(installation, {QString::fromStdString(shoot.string())});
         ASSERT_TRUE(second.waitForExit(std::chrono::seconds(10)));
         EXPECT_EQ(second.exitCode(), 0) << second.standardError();
     }
@@ -122,6 +124,9 @@ TEST(Startup, SecondCopyHandsOverAndLeavesTheLogAlone) {
     EXPECT_FALSE(first.waitForExit(std::chrono::milliseconds(200))); // still running
     first.terminate();
     EXPECT_TRUE(endsWith(installation.logLines().back(), " Application terminated"));
+    // The folder the second copy was given is the one the first had open.
+    EXPECT_NE(readFile(installation.registryFile()).find("Directory=" + shoot.string()),
+              std::string::npos);
 }
 
 TEST(Startup, LockOfACrashedCopyIsTakenOver) {

@@ -5,11 +5,11 @@
 #include "support/PageFixture.h"
 #include "ui/CommandTable.h"
 #include "ui/ImageListView.h"
+#include "ui/WidgetHelpers.h"
 #include "ui/dialogs/TfrmFullScan.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -86,8 +86,7 @@ void FileCommandsTest::imagesDroppedOnATreeFolderMoveThereOnce() {
     openOn("shoot", 3);
     std::string keyP2 = FileMD5(fixture->root / "shoot" / "p2.jpg");
     auto* tree = window->findChild<QTreeView*>("Tree");
-    auto* model = qobject_cast<QFileSystemModel*>(tree->model());
-    QModelIndex target = model->index(fixture->pathText("target"));
+    QModelIndex target = folderTreeModel(tree)->indexOf(fixture->pathText("target"));
     tree->scrollTo(target);
     QTRY_VERIFY(tree->visualRect(target).isValid());
     QPoint over = tree->viewport()->mapTo(window, tree->visualRect(target).center());

@@ -2,18 +2,22 @@
 // window, and the command table the pages bind their commands through.
 #include "support/PageFixture.h"
 #include "ui/CommandTable.h"
+#include "ui/FolderTreeModel.h"
 #include "ui/ImageListView.h"
 #include "ui/pages/FilesPage.h"
 #include "ui/pages/KeywordsPage.h"
 #include "ui/pages/ModelReleasePage.h"
 #include "ui/pages/StocksPage.h"
 
+#include <QFileSystemModel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QSet>
 #include <QToolBar>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
+#include <fstream>
 
 namespace orvella {
 
@@ -30,6 +34,9 @@ private slots:
     void stocksPageListsTheStocksItIsGiven();
     void modelReleasePageReloadsTheCatalogueReleases();
     void filesPageChoosesFoldersOnlyOnceStarted();
+    void folderTreesBeginWithHomeAndPictures_data();
+    void folderTreesBeginWithHomeAndPictures();
+    void folderTreeFollowsTheDisk();
     void keywordsPageCaptionFollowsTheFocusedImage();
     void sortingByHeaderColumns();
     void commandTableDefinesEveryIdOnce();
@@ -96,6 +103,105 @@ void PagesTest::filesPageChoosesFoldersOnlyOnceStarted() {
     QVERIFY(!fixture->startup.RestoreFolderPending);
     page.selectFolder(fixture->pathText("other"));
     QCOMPARE(chosen.last().at(0).toString(), fixture->pathText("other"));
+}
+
+namespace {
+
+// Sets environment variables for one test and puts the old values back.
+class ScopedEnvironment {
+public:
+    void set(const char* name, const QByteArray& value) {
+        saved_.emplace_back(name, qgetenv(name), qEnvironmentVariableIsSet(name));
+        qputenv(name, value);
+    }
+    ~ScopedEnvironment() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            auto& [name, value, wasSet] = *it;
+            wasSet ? qputenv(name, value) : qunsetenv(name);
+        }
+    }
+
+private:
+    std::vector<std::tuple<const char*, QByteArray, bool>> saved_;
+};
+
+QStringList topCaptions(const QAbstractItemModel& model) {
+    QStringList captions;
+    for (int row = 0; row < model.rowCount(); ++row)
+        captions << model.index(row, 0).data().toString();
+    return captions;
+}
+
+QStringList pathToTop(QModelIndex index) {
+    QStringList captions;
+    for (; index.isValid(); index = index.parent())
+        captions.prepend(index.data().toString());
+    return captions;
+}
+
+} // namespace
+
+void PagesTest::folderTreesBeginWithHomeAndPictures_data() {
+    QTest::addColumn<QString>("picturesLine");
+    QTest::addColumn<QStringList>("roots");
+    QTest::newRow("pictures folder of the desktop")
+        << R"(XDG_PICTURES_DIR="$HOME/Photos")" << QStringList{"Home", "Photos", "/"};
+    QTest::newRow("no pictures folder: home once")
+        << R"(XDG_PICTURES_DIR="$HOME/Missing")" << QStringList{"Home", "/"};
+}
+
+// Both trees start at home and pictures, then the root; a folder below the
+// pictures folder is reached from there.
+void PagesTest::folderTreesBeginWithHomeAndPictures() {
+    QFETCH(QString, picturesLine);
+    QFETCH(QStringList, roots);
+    fs::create_directories(fixture->root / "home" / "Photos" / "shoot");
+    fs::create_directories(fixture->root / "xdg");
+    std::ofstream(fixture->root / "xdg" / "user-dirs.dirs") << picturesLine.toStdString() << "\n";
+    ScopedEnvironment environment;
+    environment.set("HOME", fixture->pathText("home").toUtf8());
+    environment.set("XDG_CONFIG_HOME", fixture->pathText("xdg").toUtf8());
+
+    FilesPage page(*fixture->context);
+    auto* tree = page.findChild<QTreeView*>("Tree");
+    QCOMPARE(topCaptions(*tree->model()), roots);
+
+    page.selectFolder(fixture->pathText("home/Photos/shoot"));
+    QCOMPARE(page.selectedFolder(), fixture->pathText("home/Photos/shoot"));
+    QCOMPARE(pathToTop(tree->currentIndex()).first(), roots.at(1) == "/" ? "Home" : "Photos");
+}
+
+// Folders are listed when reached, read again on request, and a folder that
+// is not there has no item.
+void PagesTest::folderTreeFollowsTheDisk() {
+    fs::create_directories(fixture->root / "top" / "b");
+    fs::create_directories(fixture->root / "top" / "A");
+    fs::create_directories(fixture->root / "top" / "c");
+    FolderTreeModel model({fixture->pathText("top"), fixture->pathText("top"), "/nowhere"});
+    QCOMPARE(model.rowCount(), 1);
+    QModelIndex top = model.index(0, 0);
+    QVERIFY(model.hasChildren(top));
+    QCOMPARE(model.rowCount(top), 0);
+    QVERIFY(!model.indexOf(fixture->pathText("top/missing")).isValid());
+    QCOMPARE(topCaptions(model), QStringList{"top"});
+    auto children = [&] {
+        QStringList names;
+        for (int row = 0; row < model.rowCount(top); ++row)
+            names << model.index(row, 0, top).data().toString();
+        return names;
+    };
+    QCOMPARE(children(), (QStringList{"A", "b", "c"}));
+    QModelIndex b = model.indexOf(fixture->pathText("top/b"));
+    QCOMPARE(b.data(QFileSystemModel::FilePathRole).toString(), fixture->pathText("top/b"));
+
+    fs::remove(fixture->root / "top" / "A");
+    fs::create_directories(fixture->root / "top" / "B2");
+    fs::create_directories(fixture->root / "top" / "d");
+    QPersistentModelIndex kept(model.indexOf(fixture->pathText("top/c")));
+    model.relist();
+    QCOMPARE(children(), (QStringList{"b", "B2", "c", "d"}));
+    QCOMPARE(model.folderOf(kept), fixture->pathText("top/c"));
+    QCOMPARE(model.parent(kept), top);
 }
 
 void PagesTest::keywordsPageCaptionFollowsTheFocusedImage() {

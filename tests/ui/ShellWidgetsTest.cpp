@@ -22,6 +22,7 @@ private slots:
     void progressWindowOpensStepsAndCloses();
     void aboutBoxCaptionAndControls();
     void bugReportLinkIsExact();
+    void laterCopyAsksTheRunningOneToShowItsWindow_data();
     void laterCopyAsksTheRunningOneToShowItsWindow();
 };
 
@@ -102,7 +103,14 @@ void ShellWidgetsTest::bugReportLinkIsExact() {
              std::string("mailto:a@b?cc=c@d&bcc=e@f&subject=S&body=x%0dy"));
 }
 
+void ShellWidgetsTest::laterCopyAsksTheRunningOneToShowItsWindow_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("no folder") << QString();
+    QTest::newRow("a folder to open") << QString("/photos/Été 2026/line\tbreak");
+}
+
 void ShellWidgetsTest::laterCopyAsksTheRunningOneToShowItsWindow() {
+    QFETCH(QString, folder);
     test::TempFolder runtime;
     SingleInstance running(runtime.path());
     QVERIFY(running.acquire());
@@ -110,10 +118,11 @@ void ShellWidgetsTest::laterCopyAsksTheRunningOneToShowItsWindow() {
     QSignalSpy activations(&running, &SingleInstance::activationRequested);
     bool delivered = false;
     std::thread laterCopy(
-        [&] { delivered = SingleInstance(runtime.path()).askRunningCopyToActivate(); });
+        [&] { delivered = SingleInstance(runtime.path()).askRunningCopyToActivate(folder); });
     QVERIFY(activations.wait(5000));
     laterCopy.join();
     QVERIFY(delivered);
+    QCOMPARE(activations.first().at(0).toString(), folder);
 
     test::PageFixture fixture;
     TfrmMain& window = fixture.makeWindow();

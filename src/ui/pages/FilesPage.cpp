@@ -7,7 +7,6 @@
 #include "ui/StartupState.h"
 #include "ui/WidgetHelpers.h"
 
-#include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,14 +19,9 @@ namespace orvella {
 FilesPage::FilesPage(WindowContext& context, QWidget* parent) : Page(context, "FilesPage", parent) {
     splitter_ = named<QSplitter>("tsFiles", Qt::Vertical);
     tree_ = folderTree("Tree", splitter_);
-    treeModel_ = static_cast<QFileSystemModel*>(tree_->model());
     // Drops on the tree are the window's (it knows the image list's
     // selection); the tree's own drop handling would give them to its model.
     tree_->setDragDropMode(QAbstractItemView::NoDragDrop);
-    // Folders are read in the background: keep the selected one in sight as they arrive.
-    connect(treeModel_, &QFileSystemModel::directoryLoaded, tree_, [this] {
-        tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
-    });
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &FilesPage::followSelection);
     splitter_->addWidget(tree_);
@@ -58,13 +52,7 @@ QString FilesPage::selectedFolder() const {
 }
 
 void FilesPage::selectFolder(const QString& folder) {
-    QModelIndex index = treeModel_->index(folder);
-    if (!index.isValid())
-        return;
-    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
-        tree_->expand(parent);
-    tree_->setCurrentIndex(index);
-    tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    orvella::selectFolder(tree_, folder);
 }
 
 // The folder remembered in the layout is reached once; until then, with the
@@ -95,6 +83,7 @@ void FilesPage::activated() {
 }
 
 void FilesPage::refresh() {
+    folderTreeModel(tree_)->relist();
     emit folderRelisted(selectedFolder());
     logGuarded("Window refreshed");
 }

@@ -5,7 +5,6 @@
 #include <optional>
 
 class QTreeView;
-class QFileSystemModel;
 class QSplitter;
 
 namespace orvella {
@@ -52,7 +51,6 @@ private:
 
     QSplitter* splitter_;
     QTreeView* tree_;
-    QFileSystemModel* treeModel_;
 };
 
 } // namespace orvella

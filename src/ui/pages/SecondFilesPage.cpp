@@ -62,6 +62,7 @@ void SecondFilesPage::stopLoading() {
 }
 
 void SecondFilesPage::refresh() {
+    folderTreeModel(tree_)->relist();
     loadSelectedFolder();
     logGuarded("Window 2 refreshed");
 }

@@ -108,13 +108,11 @@ CatalogueView::CatalogueView(ImageListView* list, TCatalogueConnection& connecti
     : QObject(parent), list_(list), connection_(connection) {}
 
 CatalogueView::~CatalogueView() {
-    Stop();
-    retired_.clear(); // joins: each ends after the row in hand
+    Stop(); // the runs still going are joined: each ends after the row in hand
 }
 
 void CatalogueView::Run(const CatalogueViewSettings& settings) {
     Stop();
-    retireFinishedRuns();
     listing_ = std::make_shared<Listing>(this);
     std::shared_ptr<Listing> listing = listing_; // the run may be stopped from inside
     TFilterProcessor(connection_, settings, *listing).Execute();
@@ -122,38 +120,26 @@ void CatalogueView::Run(const CatalogueViewSettings& settings) {
 
 void CatalogueView::Start(const CatalogueViewSettings& settings) {
     Stop();
-    retireFinishedRuns();
     ShowAllItems(list_);
     list_->Items()->clear();
     list_->Items()->clearPictures();
     listing_ = std::make_shared<Listing>(this);
-    thread_ = std::make_unique<CatalogueViewThread>(connection_, settings, listing_);
+    threads_.start(std::make_unique<CatalogueViewThread>(connection_, settings, listing_));
 }
 
 void CatalogueView::Stop() {
     if (listing_)
         listing_->stop();
-    if (thread_) {
-        thread_->Terminate();
-        retired_.push_back(std::move(thread_));
-    }
+    threads_.stop();
     listing_.reset();
 }
 
 bool CatalogueView::Running() const {
-    return thread_ && !thread_->Finished();
+    return threads_.running();
 }
 
 bool CatalogueView::Idle() const {
-    return !Running() && std::all_of(retired_.begin(), retired_.end(),
-                                     [](const std::unique_ptr<CatalogueViewThread>& run) {
-                                         return run->Finished();
-                                     });
-}
-
-void CatalogueView::retireFinishedRuns() {
-    std::erase_if(retired_,
-                  [](const std::unique_ptr<CatalogueViewThread>& run) { return run->Finished(); });
+    return threads_.idle();
 }
 
 int CatalogueView::ApplyFilterPanel(ImageListView* list, TCatalogueConnection& connection,

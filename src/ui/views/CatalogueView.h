@@ -2,10 +2,10 @@
 
 #include "files/CatalogueViews.h"
 #include "files/FilterPanel.h"
+#include "ui/BackgroundRuns.h"
 
 #include <QObject>
 #include <memory>
-#include <vector>
 
 namespace orvella {
 
@@ -44,13 +44,11 @@ signals:
 
 private:
     class Listing;
-    void retireFinishedRuns();
 
     ImageListView* list_;
     TCatalogueConnection& connection_;
     std::shared_ptr<Listing> listing_;
-    std::unique_ptr<CatalogueViewThread> thread_;
-    std::vector<std::unique_ptr<CatalogueViewThread>> retired_;
+    BackgroundRuns<CatalogueViewThread> threads_;
 };
 
 } // namespace orvella
