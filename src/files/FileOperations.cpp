@@ -68,8 +68,7 @@ DropResult FileOperations::DropOnFolder(const std::vector<TImageData>& items,
         for (size_t i = 0; i < items.size(); ++i) {
             // A file gone since it was listed is passed over. A move finds
             // that out from the failed rename, sparing a look at every file.
-            if (!items[i].FullName.empty() &&
-                (options.moveFiles || fileExists(items[i].FullName)))
+            if (!items[i].FullName.empty() && (options.moveFiles || fileExists(items[i].FullName)))
                 moveOrCopy(items[i], folder, options, result);
             progress.step(static_cast<int>(i));
         }
