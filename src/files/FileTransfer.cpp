@@ -162,10 +162,13 @@ bool placeWithoutReplacing(const std::string& from, const fs::path& to) {
 } // namespace
 
 Placement CopyFileTo(const fs::path& source, const fs::path& target, bool replace, bool flush) {
-    if (sameFile(source, target))
-        return Placement::SameFile;
-    if (!replace && nameTaken(target))
-        return Placement::TargetExists;
+    if (nameTaken(target)) {
+        std::error_code error;
+        if (fs::equivalent(source, target, error))
+            return Placement::SameFile;
+        if (!replace)
+            return Placement::TargetExists;
+    }
     Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (from.get() < 0)
         throwErrno(errno, "cannot open " + source.string());
