@@ -46,6 +46,7 @@ rows_in() {
   "$python" -c "import sqlite3,sys; print(sqlite3.connect(sys.argv[1]).execute('select count(*) from IMAGES where FilePath = ?', (sys.argv[2],)).fetchone()[0])" \
     "$program/Orvella.dat" "$1"
 }
+
 # timed COMMAND...: runs the command and adds its time to $took. Checks run
 # between timed commands, so neither side pays for them; the clock is read
 # without starting a process.
