@@ -5,6 +5,7 @@
 # ROUNDS runs each, alternating. Prints the times and the ratios.
 # Usage: bench/file-ops.sh [BUILD_DIR [ROUNDS]]
 set -euo pipefail
+export LC_NUMERIC=C # the clock and the sums use a decimal point
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
 rounds="${2:-3}"
@@ -45,29 +46,37 @@ rows_in() {
   "$python" -c "import sqlite3,sys; print(sqlite3.connect(sys.argv[1]).execute('select count(*) from IMAGES where FilePath = ?', (sys.argv[2],)).fetchone()[0])" \
     "$program/Orvella.dat" "$1"
 }
-now() { date +%s.%N; }
+
+# timed COMMAND...: runs the command and adds its time to $took. Checks run
+# between timed commands, so neither side pays for them; the clock is read
+# without starting a process.
+took=0
+timed() {
+  local start=$EPOCHREALTIME
+  "$@"
+  took=$(echo "$took + $EPOCHREALTIME - $start" | bc -l)
+}
 
 # A round trip a -> b -> a, so every round starts from the same place.
 move_orvella() {
-  "$program/orvella-tool" move "$work/b" "$work"/a/*.jpg
+  timed "$program/orvella-tool" move "$work/b" "$work"/a/*.jpg
   [ "$(rows_in "$work/b")" = $files ] || { echo "bench/file-ops.sh: rows did not follow the move" >&2; exit 1; }
-  "$program/orvella-tool" move "$work/a" "$work"/b/*.jpg
+  timed "$program/orvella-tool" move "$work/a" "$work"/b/*.jpg
+  [ "$(rows_in "$work/a")" = $files ] || { echo "bench/file-ops.sh: rows did not follow the move back" >&2; exit 1; }
 }
 move_peer() {
-  mv "$work"/a/*.jpg "$work/b/"
-  mv "$work"/b/*.jpg "$work/a/"
+  timed mv "$work"/a/*.jpg "$work/b/"
+  timed mv "$work"/b/*.jpg "$work/a/"
 }
-copy_orvella() { "$program/orvella-tool" copy "$work/copies" "$work"/a/*.jpg; }
-copy_peer() { cp "$work"/a/*.jpg "$work/copies/"; }
+copy_orvella() { timed "$program/orvella-tool" copy "$work/copies" "$work"/a/*.jpg; }
+copy_peer() { timed cp "$work"/a/*.jpg "$work/copies/"; }
 
 declare -A best
 measure() { # measure NAME: best time of the command into best[NAME]
-  local start took
   [ "${1#copy}" != "$1" ] && rm -f "$work"/copies/*
   sync
-  start=$(now)
+  took=0
   "$1"
-  took=$(echo "$(now) - $start" | bc -l)
   printf 'round %d %-13s %7.3f s\n' "$round" "$1" "$took"
   if [ -z "${best[$1]:-}" ] || [ "$(echo "$took < ${best[$1]}" | bc -l)" = 1 ]; then best[$1]=$took; fi
 }

@@ -211,4 +211,46 @@ void TQuery::stepThrough(sqlite3_stmt* statement, bool keepRows) {
         throwError(sqlite3_db_handle(statement));
 }
 
+void TRepeatedStatement::StatementDeleter::operator()(sqlite3_stmt* statement) const {
+    sqlite3_finalize(statement);
+}
+
+int TRepeatedStatement::ExecSQL(std::initializer_list<std::string_view> values) {
+    sqlite3* db = connection_.handle();
+    ConnectionLock lock(db);
+    if (!statement_) {
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v3(db, sql_.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr) !=
+            SQLITE_OK) {
+            sqlite3_finalize(raw);
+            throwError(db);
+        }
+        if (!raw)
+            throw EDatabaseError("no statement in " + sql_);
+        statement_.reset(raw);
+    }
+    sqlite3_stmt* statement = statement_.get();
+    // Whatever happens, the statement is ready for the next run and holds no
+    // copy of these values.
+    struct Rewind {
+        sqlite3_stmt* statement;
+        ~Rewind() {
+            sqlite3_reset(statement);
+            sqlite3_clear_bindings(statement);
+        }
+    } rewind{statement};
+    int index = 0;
+    for (std::string_view value : values)
+        // An empty view may have no data pointer, which would bind NULL.
+        if (sqlite3_bind_text(statement, ++index, value.empty() ? "" : value.data(),
+                              static_cast<int>(value.size()), SQLITE_TRANSIENT) != SQLITE_OK)
+            throwError(db);
+    int step;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+    }
+    if (step != SQLITE_DONE)
+        throwError(db);
+    return sqlite3_stmt_readonly(statement) ? 0 : sqlite3_changes(db);
+}
+
 } // namespace orvella

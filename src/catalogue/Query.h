@@ -4,10 +4,12 @@
 #include "shell/DateTime.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -82,6 +84,30 @@ private:
     std::vector<std::string> columns_;
     std::vector<std::vector<TField::Value>> rows_;
     size_t current_ = 0;
+};
+
+// A statement parsed once and run again and again with new values for its
+// numbered parameters (?1, ?2...): for a small update, parsing costs as much
+// as running, so a command that writes a row for each of many files keeps one
+// of these. The text is taken as SQLite reads it. Each thread uses its own.
+class TRepeatedStatement {
+public:
+    TRepeatedStatement(TCatalogueConnection& connection, std::string sql)
+        : connection_(connection), sql_(std::move(sql)) {}
+
+    // Runs the statement with the values of ?1, ?2... in turn; returns the
+    // number of rows changed. Errors throw EDatabaseError.
+    int ExecSQL(std::initializer_list<std::string_view> values);
+    const std::string& SQL() const { return sql_; }
+
+private:
+    struct StatementDeleter {
+        void operator()(sqlite3_stmt* statement) const;
+    };
+
+    TCatalogueConnection& connection_;
+    std::string sql_;
+    std::unique_ptr<sqlite3_stmt, StatementDeleter> statement_; // parsed at the first run
 };
 
 } // namespace orvella

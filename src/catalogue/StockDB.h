@@ -97,6 +97,10 @@ public:
     std::string GetImagePath(const std::string& key);
     void SetImageFileName(const std::string& key, const std::string& name);
     void SetImageFolder(const std::string& key, const std::string& folder);
+    // The image's row names the file folder/name. One parsed statement serves
+    // every call, so a command moving many files parses it once.
+    void SetImageLocation(const std::string& key, const std::string& folder,
+                          const std::string& name);
     // The rows whose folder is exactly folder (names compare as on disk).
     std::vector<TFolderImage> GetFolderImages(const std::string& folder);
     // A file whose content changed: the row at folder/name takes the new key
@@ -197,6 +201,8 @@ private:
 
     TCatalogueConnection& connection_;
     TQuery query_;
+    TRepeatedStatement locationUpdate_{
+        connection_, "update IMAGES set FilePath = ?1, FileName = ?2 where MD5 = ?3"};
     CategoryTreeSink* categoryTree_ = nullptr;
     Prompts* prompts_ = nullptr;
     Progress* progress_ = nullptr;

@@ -48,6 +48,12 @@ void TStockDBObject::SetImageFolder(const std::string& key, const std::string& f
                      " where MD5 = " + QuotedStr(key));
 }
 
+void TStockDBObject::SetImageLocation(const std::string& key, const std::string& folder,
+                                      const std::string& name) {
+    query_.SetSQL(locationUpdate_.SQL()); // what the debug window shows as the latest statement
+    locationUpdate_.ExecSQL({folder, name, key});
+}
+
 std::vector<TFolderImage> TStockDBObject::GetFolderImages(const std::string& folder) {
     openShared("select * from IMAGES where FilePath = " + QuotedStr(folder));
     std::vector<TFolderImage> rows;

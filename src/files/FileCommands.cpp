@@ -8,22 +8,6 @@ namespace orvella {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// Empty text when the file was moved, else why not. The move never replaces
-// a file; across file systems the copy is flushed before the original goes.
-std::string moveOne(const fs::path& source, const fs::path& target) {
-    try {
-        if (MoveFileTo(source, target, false) == Placement::TargetExists)
-            return "a file of that name is already in " + target.parent_path().string();
-        return {};
-    } catch (const std::system_error& error) {
-        return error.code().message();
-    }
-}
-
-} // namespace
-
 FileCommandReport MoveFiles(const std::vector<fs::path>& files, const fs::path& folder,
                             const std::function<void(int)>& step) {
     FileCommandReport report;
@@ -32,14 +16,23 @@ FileCommandReport MoveFiles(const std::vector<fs::path>& files, const fs::path& 
         if (step)
             step(position++);
         fs::path target = folder / source.filename();
-        std::error_code error;
-        if (fs::equivalent(source, target, error))
-            continue; // already there
-        std::string problem = moveOne(source, target);
-        if (problem.empty())
-            report.done.push_back(target);
-        else
-            report.problems.push_back({source, problem});
+        // The move never replaces a file; across file systems the copy is
+        // flushed before the original goes.
+        try {
+            switch (MoveFileTo(source, target, false)) {
+            case Placement::Placed:
+                report.done.push_back(target);
+                break;
+            case Placement::SameFile:
+                break; // already there
+            case Placement::TargetExists:
+                report.problems.push_back(
+                    {source, "a file of that name is already in " + target.parent_path().string()});
+                break;
+            }
+        } catch (const std::system_error& error) {
+            report.problems.push_back({source, error.code().message()});
+        }
     }
     return report;
 }

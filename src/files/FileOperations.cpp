@@ -66,7 +66,9 @@ DropResult FileOperations::DropOnFolder(const std::vector<TImageData>& items,
             readRecordedPaths(items);
         ProgressScope progress(progress_, lastPosition(items.size()));
         for (size_t i = 0; i < items.size(); ++i) {
-            if (!items[i].FullName.empty() && fileExists(items[i].FullName))
+            // A file gone since it was listed is passed over. A move finds
+            // that out from the failed rename, sparing a look at every file.
+            if (!items[i].FullName.empty() && (options.moveFiles || fileExists(items[i].FullName)))
                 moveOrCopy(items[i], folder, options, result);
             progress.step(static_cast<int>(i));
         }
@@ -97,6 +99,8 @@ bool FileOperations::moveOrCopy(const TImageData& item, const fs::path& folder,
                            [&] { followMove(item.MD5, source, target); });
         return true;
     } catch (const std::exception& error) {
+        if (!fileExists(source))
+            return false; // gone since it was listed
         logAlways("Can't move file " + source.string() + " to " + target.string());
         logIgnoredError("FileOperations::DropOnFolder", error);
         result.failed.push_back(item.FullName);
@@ -115,9 +119,7 @@ void FileOperations::followMove(const std::string& key, const fs::path& source,
         return;
     if (recorded != source.string() && fileExists(recorded))
         return;
-    catalogue_.SetImageFolder(key, folderText(target.parent_path()));
-    if (recorded != source.string() || fs::path(recorded).filename() != target.filename())
-        catalogue_.SetImageFileName(key, target.filename().string());
+    catalogue_.SetImageLocation(key, folderText(target.parent_path()), target.filename().string());
 }
 
 // The rows of the items' folders, read once for the whole drop.
@@ -317,15 +319,18 @@ void FileOperations::SetActualImageLocation(const TImageData& item, const fs::pa
 
 namespace {
 
-TImageData itemAt(const fs::path& file) {
+// One look at the file gives both its size and whether it is a file.
+TImageData itemAt(const fs::path& file, bool onlyFiles) {
     fs::path absolute = fs::absolute(file).lexically_normal();
     TImageData item;
     item.FileName = absolute.filename().string();
     item.FilePath = folderText(absolute.parent_path());
     item.FullName = absolute.string();
-    std::error_code error;
-    auto size = fs::file_size(absolute, error);
-    item.FileSize = error ? 0 : static_cast<int64_t>(size);
+    struct stat status {};
+    bool isFile = ::stat(absolute.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    if (onlyFiles && !isFile)
+        throw std::runtime_error("no file " + file.string());
+    item.FileSize = isFile ? static_cast<int64_t>(status.st_size) : 0;
     return item;
 }
 
@@ -337,11 +342,12 @@ TImageData ImageDataForFile(TStockDBObject& catalogue, const fs::path& file) {
 
 // One look at the catalogue per folder, however many of its files are given.
 std::vector<TImageData> ImageDataForFiles(TStockDBObject& catalogue,
-                                          const std::vector<fs::path>& files) {
+                                          const std::vector<fs::path>& files, bool onlyFiles) {
     std::vector<TImageData> items;
+    items.reserve(files.size());
     std::map<std::string, std::map<std::string, std::string>> keysByFolder;
     for (const fs::path& file : files) {
-        TImageData item = itemAt(file);
+        TImageData item = itemAt(file, onlyFiles);
         auto [folder, added] = keysByFolder.try_emplace(item.FilePath);
         if (added) {
             TQuery rows(catalogue.Connection());

@@ -96,9 +96,12 @@ private:
 };
 
 // The item of a file at a path: its name, folder and size, and the key of
-// the catalogue row at that place (empty when there is none).
+// the catalogue row at that place (empty when there is none). With
+// `onlyFiles`, a path that is no regular file throws std::runtime_error
+// "no file PATH".
 TImageData ImageDataForFile(TStockDBObject& catalogue, const std::filesystem::path& file);
 std::vector<TImageData> ImageDataForFiles(TStockDBObject& catalogue,
-                                          const std::vector<std::filesystem::path>& files);
+                                          const std::vector<std::filesystem::path>& files,
+                                          bool onlyFiles = false);
 
 } // namespace orvella

@@ -162,10 +162,13 @@ bool placeWithoutReplacing(const std::string& from, const fs::path& to) {
 } // namespace
 
 Placement CopyFileTo(const fs::path& source, const fs::path& target, bool replace, bool flush) {
-    if (sameFile(source, target))
-        return Placement::SameFile;
-    if (!replace && nameTaken(target))
-        return Placement::TargetExists;
+    if (nameTaken(target)) {
+        std::error_code error;
+        if (fs::equivalent(source, target, error))
+            return Placement::SameFile;
+        if (!replace)
+            return Placement::TargetExists;
+    }
     Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (from.get() < 0)
         throwErrno(errno, "cannot open " + source.string());
@@ -193,8 +196,12 @@ Placement CopyFileTo(const fs::path& source, const fs::path& target, bool replac
     return Placement::Placed;
 }
 
+// A rename onto another name of the same file does nothing and reports
+// success, so a replacing move looks for that case first. A move that does
+// not replace needs no look beforehand: the no-replace rename refuses any
+// taken name, and only then is it told whether the name was the file's own.
 Placement MoveFileTo(const fs::path& source, const fs::path& target, bool replace) {
-    if (sameFile(source, target))
+    if (replace && sameFile(source, target))
         return Placement::SameFile;
     int result =
         replace ? ::rename(source.c_str(), target.c_str())
@@ -202,15 +209,16 @@ Placement MoveFileTo(const fs::path& source, const fs::path& target, bool replac
     if (result != 0 && !replace && (errno == EINVAL || errno == ENOSYS)) {
         // No no-replace rename on this file system: look, then rename.
         if (nameTaken(target))
-            return Placement::TargetExists;
+            return sameFile(source, target) ? Placement::SameFile : Placement::TargetExists;
         result = ::rename(source.c_str(), target.c_str());
     }
     if (result == 0)
         return Placement::Placed;
-    if (errno == EEXIST)
-        return Placement::TargetExists;
-    if (errno != EXDEV)
-        throwErrno(errno, "cannot move " + source.string() + " to " + target.string());
+    int error = errno;
+    if (error == EEXIST)
+        return sameFile(source, target) ? Placement::SameFile : Placement::TargetExists;
+    if (error != EXDEV)
+        throwErrno(error, "cannot move " + source.string() + " to " + target.string());
 
     Placement copied = CopyFileTo(source, target, replace, true);
     if (copied != Placement::Placed)

@@ -14,15 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Throws for an argument that is no file, before anything is done.
 std::vector<TImageData> itemsOf(TStockDBObject& catalogue, const std::vector<std::string>& files) {
-    std::vector<fs::path> paths;
-    for (const std::string& file : files) {
-        std::error_code error;
-        if (!fs::is_regular_file(file, error))
-            throw std::runtime_error("no file " + file);
-        paths.emplace_back(file);
-    }
-    return ImageDataForFiles(catalogue, paths);
+    return ImageDataForFiles(catalogue, {files.begin(), files.end()}, true);
 }
 
 // Exit status 2 when files were left because their names were taken, 1 when

@@ -105,6 +105,41 @@ TEST(Query, FailingStatementRaisesWithTheEngineMessage) {
     }
 }
 
+// One parse, many runs: each run takes its own values, an empty text stays
+// text, and a run that fails leaves the statement ready for the next one.
+TEST(RepeatedStatement, RunsAgainWithNewValuesAndAfterAFailure) {
+    CatalogueCopy catalogue;
+    TQuery insert(catalogue.connection());
+    insert.SetSQL("insert into IMAGES (MD5, FileName, FilePath) values ('K1', 'a.jpg', '/old'), "
+                  "('K2', 'b.jpg', '/old'), ('K3', 'c.jpg', '/old')");
+    insert.ExecSQL();
+    TRepeatedStatement move(catalogue.connection(),
+                            "update IMAGES set FilePath = ?1, FileName = ?2 where MD5 = ?3");
+    struct Run {
+        std::string folder, name, key;
+        int changed;
+    };
+    for (const Run& run : {Run{"/new", "a.jpg", "K1", 1}, Run{"/new", "", "K2", 1},
+                           Run{"/new", "x.jpg", "NO KEY", 0}})
+        EXPECT_EQ(move.ExecSQL({run.folder, run.name, run.key}), run.changed) << run.key;
+    EXPECT_EQ(catalogue.rows("select MD5, FileName is null, FileName, FilePath from IMAGES "
+                             "order by MD5"),
+              "K1|0|a.jpg|/new\nK2|0||/new\nK3|0|c.jpg|/old\n");
+
+    TRepeatedStatement rekey(catalogue.connection(), "update IMAGES set MD5 = ?1 where MD5 = ?2");
+    EXPECT_THROW(rekey.ExecSQL({"K1", "K3"}), EDatabaseError); // K1 is taken
+    EXPECT_EQ(rekey.ExecSQL({"K4", "K3"}), 1);
+    EXPECT_EQ(catalogue.rows("select MD5 from IMAGES order by MD5"), "K1\nK2\nK4\n");
+
+    TRepeatedStatement broken(catalogue.connection(), "update NO_SUCH_TABLE set A = ?1");
+    try {
+        broken.ExecSQL({"x"});
+        FAIL() << "no error raised";
+    } catch (const EDatabaseError& error) {
+        EXPECT_NE(std::string(error.what()).find("NO_SUCH_TABLE"), std::string::npos);
+    }
+}
+
 TEST(Schema, StatesAndRekeyingTriggers) {
     CatalogueCopy catalogue;
     EXPECT_EQ(catalogue.rows("select STATE_ID, STATE_NAME from IMAGE_STATE order by STATE_ID"),

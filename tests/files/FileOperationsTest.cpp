@@ -424,5 +424,42 @@ TEST_F(FileOperationsTest, PlacementTellsTakenNamesAndTheSameFile) {
     EXPECT_THAT(namesIn(target), ElementsAre("a.jpg"));
 }
 
+// A move onto the file's own name, or onto another name of the same file (a
+// hard link), changes nothing, whether it may replace or not: a plain rename
+// would report success there and leave both names.
+TEST_F(FileOperationsTest, MovingAFileOntoItselfIsTheSameFile) {
+    fs::path a = picture(source / "a.jpg", 10), link = target / "a.jpg";
+    fs::create_hard_link(a, link);
+    for (bool replace : {false, true}) {
+        EXPECT_EQ(MoveFileTo(a, a, replace), Placement::SameFile) << replace;
+        EXPECT_EQ(MoveFileTo(a, link, replace), Placement::SameFile) << replace;
+    }
+    EXPECT_TRUE(fs::exists(a));
+    EXPECT_TRUE(fs::exists(link));
+    EXPECT_THROW(MoveFileTo(source / "missing.jpg", target / "m.jpg", false), std::system_error);
+}
+
+// A file that went away after it was listed is passed over without a word;
+// one that cannot be moved is told.
+TEST_F(FileOperationsTest, AMoveDropPassesOverAFileGoneSinceItWasListed) {
+    fs::path a = picture(source / "a.jpg", 10), b = picture(source / "b.jpg", 20);
+    load(source);
+    std::vector<TImageData> dropped = items({a, b});
+    fs::remove(a);
+
+    DropResult result = operations->DropOnFolder(dropped, target, {true, false});
+
+    EXPECT_EQ(result.placed, 1);
+    EXPECT_THAT(result.failed, IsEmpty());
+    EXPECT_THAT(prompts.messages, IsEmpty());
+    EXPECT_FALSE(logged("Can't move file"));
+    EXPECT_EQ(db->GetImagePath(dropped[1].MD5), (target / "b.jpg").string());
+
+    fs::path c = picture(source / "c.jpg", 30);
+    result = operations->DropOnFolder(items({c}), root / "no folder", {true, false});
+    EXPECT_THAT(result.failed, ElementsAre(c.string()));
+    EXPECT_TRUE(logged("Can't move file " + c.string()));
+}
+
 } // namespace
 } // namespace orvella

@@ -108,6 +108,12 @@ TEST_F(OperationVerbsTest, MoveAndCopyTakeTheRowsAlongAndKeepTakenNames) {
     EXPECT_EQ(imagePath(keyC), (target / "c.jpg").string());
     EXPECT_EQ(FileMD5(target / "c.jpg"), keyC);
 
+    // A file argument that is not there stops the command before anything moves.
+    test::CommandResult missing =
+        tool("move " + quoted(target) + " " + quoted(b) + " " + quoted(photos / "gone.jpg"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_THAT(missing.output, HasSubstr("no file " + (photos / "gone.jpg").string()));
+    EXPECT_TRUE(fs::exists(b));
     EXPECT_EQ(tool("move " + quoted(root / "nowhere") + " " + quoted(b)).status, 1);
     EXPECT_EQ(tool("copy " + quoted(target)).status, 1);
 }
