@@ -242,6 +242,7 @@ bool ImageListModel::renameItem(const QModelIndex& index, const QString& newName
     item.caption = newName;
     item.data = std::move(file);
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole});
+    emit itemRenamed(index);
     return true;
 }
 

@@ -86,6 +86,10 @@ public:
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
     Qt::DropActions supportedDragActions() const override;
 
+signals:
+    // An item now names the file it was renamed to.
+    void itemRenamed(const QModelIndex& index);
+
 private:
     struct Group {
         QString caption;

@@ -13,6 +13,11 @@ void ImageSelection::attach(const ImageListView* list) {
             &ImageSelection::notify);
     connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &ImageSelection::notify);
+    // A renamed focused image is shown again under its new name.
+    connect(list->Items(), &ImageListModel::itemRenamed, this, [this](const QModelIndex& index) {
+        if (index == list_->currentIndex())
+            notify();
+    });
 }
 
 const ImageListItem* ImageSelection::focused() const {

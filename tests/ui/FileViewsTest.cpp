@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -200,6 +201,8 @@ void FileViewsTest::renameEditsTheCaptionInPlace() {
     QCOMPARE(easy->Items()->itemAt(row)->data.FullName,
              (fixture->root / "shoot" / "sunset.jpg").string());
     QCOMPARE(fixture->prompts.messages.size(), size_t(1));
+    // The status bar names the file at once, not only when the focus moves.
+    QCOMPARE(window->findChild<QLabel*>("StatusBar1Panel0")->text(), QString("sunset.jpg"));
 }
 
 void FileViewsTest::selectionDroppedOnAFolderMovesThereOnce_data() {
