@@ -134,9 +134,14 @@ bool nameTaken(const fs::path& path) {
     return ::lstat(path.c_str(), &status) == 0;
 }
 
-bool sameFile(const fs::path& source, const fs::path& target) {
+// Two names of one file; false when either cannot be looked at.
+bool oneFile(const fs::path& source, const fs::path& target) {
     std::error_code error;
-    return nameTaken(target) && fs::equivalent(source, target, error);
+    return fs::equivalent(source, target, error);
+}
+
+bool sameFile(const fs::path& source, const fs::path& target) {
+    return nameTaken(target) && oneFile(source, target);
 }
 
 // Gives the finished copy the target name; false when another file has it
@@ -163,8 +168,7 @@ bool placeWithoutReplacing(const std::string& from, const fs::path& to) {
 
 Placement CopyFileTo(const fs::path& source, const fs::path& target, bool replace, bool flush) {
     if (nameTaken(target)) {
-        std::error_code error;
-        if (fs::equivalent(source, target, error))
+        if (oneFile(source, target))
             return Placement::SameFile;
         if (!replace)
             return Placement::TargetExists;

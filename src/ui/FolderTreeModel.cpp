@@ -3,6 +3,7 @@
 #include "shell/Folders.h"
 
 #include <QDir>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFileSystemModel>
 
@@ -68,7 +69,7 @@ QString rootCaption(const QString& root) {
 } // namespace
 
 FolderTreeModel::FolderTreeModel(const QStringList& roots, QObject* parent)
-    : QAbstractItemModel(parent) {
+    : QAbstractItemModel(parent), folderIcon_(QFileIconProvider().icon(QFileIconProvider::Folder)) {
     QStringList added;
     for (const QString& root : roots) {
         QString folder = QDir::cleanPath(root);
@@ -209,7 +210,7 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
     case QFileSystemModel::FilePathRole:
         return node->path;
     case Qt::DecorationRole:
-        return icons_.icon(QFileIconProvider::Folder);
+        return folderIcon_;
     default:
         return {};
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
-#include <QFileIconProvider>
+#include <QIcon>
 #include <QStringList>
 
 #include <memory>
@@ -50,7 +50,7 @@ private:
     const Node* rootHolding(const QString& folder) const;
 
     std::vector<std::unique_ptr<Node>> roots_;
-    QFileIconProvider icons_;
+    QIcon folderIcon_; // looked up once: every painted line asks for it
 };
 
 } // namespace orvella

@@ -31,14 +31,9 @@ class FileCommandsTest : public QObject {
 
     // The window on a folder of pictures, all listed and selected.
     void openOn(const std::string& folder, int pictures) {
-        test::writePictures(fixture->root / folder, pictures, 120);
-        window = &fixture->makeWindow();
-        fixture->startup.AppStarted = true;
-        window->show();
-        easy = window->findChild<ImageListView*>("Easy");
-        window->SelectFolder(fixture->pathText(folder));
-        QTRY_COMPARE(easy->Items()->groupCount() ? easy->Items()->groupCaption(0) : QString(),
-                     QString("Files (%1)").arg(pictures));
+        easy = fixture->showWindowOn(folder, pictures);
+        QVERIFY(easy);
+        window = fixture->window.get();
         easy->selectAll();
     }
     void trigger(CommandId id) { window->Commands().Action(id)->trigger(); }
@@ -74,8 +69,7 @@ void FileCommandsTest::moveTakesTheSelectionToTheChosenFolderWithTheirRows() {
     QVERIFY(fs::exists(fixture->root / "shoot" / "p0.jpg"));
     QVERIFY(!fs::exists(fixture->root / "shoot" / "p1.jpg"));
     QCOMPARE(fixture->stockDB->GetImagePath(keyP1), (fixture->root / "target" / "p1.jpg").string());
-    QTRY_COMPARE(easy->Items()->groupCount() ? easy->Items()->groupCaption(0) : QString(),
-                 QString("Files (1)"));
+    QTRY_COMPARE(test::firstGroupCaption(easy), QString("Files (1)"));
 }
 
 // Three pictures dropped on a folder that holds one of their names: two

@@ -41,27 +41,18 @@ class FileViewsTest : public QObject {
 
     // The window, shown and active, listing a folder of pictures.
     void openOn(const std::string& folder, int pictures) {
-        test::writePictures(fixture->root / folder, pictures, 120);
-        window = &fixture->makeWindow();
+        easy = fixture->showWindowOn(folder, pictures);
+        QVERIFY(easy);
+        window = fixture->window.get();
         window->Context().openUrl = [this](const QUrl& url) {
             opened.push_back(url);
             return true;
         };
-        fixture->startup.AppStarted = true;
-        window->show();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window));
-        easy = window->findChild<ImageListView*>("Easy");
-        window->Left()->files().selectFolder(fixture->pathText(folder));
-        QTRY_COMPARE(groupCaption(easy), QString("Files (%1)").arg(pictures));
     }
     void trigger(CommandId id) { window->Commands().Action(id)->trigger(); }
     void showPage(const char* pane, const char* page) {
         auto* tabs = window->findChild<QTabWidget*>(pane);
         tabs->setCurrentWidget(tabs->findChild<QWidget*>(page));
-    }
-    static QString groupCaption(const ImageListView* list) {
-        return list->Items()->groupCount() ? list->Items()->groupCaption(0) : QString();
     }
     // The row of the list showing a file name, selected alone.
     QModelIndex selectOnly(const QString& caption) {
@@ -233,7 +224,7 @@ void FileViewsTest::selectionDroppedOnAFolderMovesThereOnce() {
     QPoint at;
     if (over == "Easy2") {
         second.selectFolder(fixture->pathText("target"));
-        QTRY_COMPARE(groupCaption(easy2), QString("Files (1)"));
+        QTRY_COMPARE(test::firstGroupCaption(easy2), QString("Files (1)"));
         at = easy2->viewport()->mapTo(window, easy2->viewport()->rect().center());
     } else {
         auto* tree = window->findChild<QTreeView*>(over);
@@ -255,9 +246,9 @@ void FileViewsTest::selectionDroppedOnAFolderMovesThereOnce() {
     QCOMPARE(cataloguedPath(keyP0), (shoot / "p0.jpg").string());
     QCOMPARE(fixture->prompts.messages,
              moveFiles ? std::vector<std::string>{kFilesDidNotMove} : std::vector<std::string>{});
-    QTRY_COMPARE(groupCaption(easy), QString("Files (%1)").arg(moveFiles ? 1 : 3));
+    QTRY_COMPARE(test::firstGroupCaption(easy), QString("Files (%1)").arg(moveFiles ? 1 : 3));
     if (over == "Easy2")
-        QTRY_COMPARE(groupCaption(easy2), QString("Files (3)"));
+        QTRY_COMPARE(test::firstGroupCaption(easy2), QString("Files (3)"));
 }
 
 // Dropped where the files already are, on a tree or the second list:
@@ -268,7 +259,7 @@ void FileViewsTest::aDropOnTheFilesOwnFolderDoesNothing() {
     showPage("PageControl2", "SecondFilesPage");
     auto* easy2 = window->findChild<ImageListView*>("Easy2");
     window->Right()->secondFiles().selectFolder(fixture->pathText("shoot"));
-    QTRY_COMPARE(groupCaption(easy2), QString("Files (2)"));
+    QTRY_COMPARE(test::firstGroupCaption(easy2), QString("Files (2)"));
     std::optional<QPoint> line;
     auto* tree2 = window->findChild<QTreeView*>("Tree2");
     QTRY_VERIFY((line = overFolder(tree2, fixture->pathText("shoot"))).has_value());
@@ -310,8 +301,9 @@ void FileViewsTest::filesFromAFileManagerDroppedOnTheSecondList() {
     QVERIFY(fs::exists(fixture->root / "desktop" / "p1.jpg"));
     QCOMPARE(fixture->prompts.messages.size(), size_t(1));
     QVERIFY(fixture->prompts.messages[0].find("p1.jpg") != std::string::npos);
-    QTRY_COMPARE(groupCaption(easy2), QString("Files (2)")); // listed again after the drop
-    QCOMPARE(groupCaption(easy), QString("Files (1)"));
+    QTRY_COMPARE(test::firstGroupCaption(easy2),
+                 QString("Files (2)")); // listed again after the drop
+    QCOMPARE(test::firstGroupCaption(easy), QString("Files (1)"));
 }
 
 void FileViewsTest::doubleClickOpensTheFileWithTheDesktopsProgram() {
@@ -380,11 +372,11 @@ void FileViewsTest::fullScanIsOfferedWhenAFolderIsChosenNotOnRefresh() {
     QVERIFY(QTest::qWaitForWindowActive(window));
     QTest::keyClick(easy, Qt::Key_F5);
     QCOMPARE(relisted.count(), 1);
-    QTRY_COMPARE(groupCaption(easy), QString("Files (2)"));
+    QTRY_COMPARE(test::firstGroupCaption(easy), QString("Files (2)"));
     selectOnly("p0.jpg");
     fixture->prompts.answers = {true};
     trigger(cmd::Clone); // a command that lists the folder again
-    QTRY_COMPARE(groupCaption(easy), QString("Files (3)"));
+    QTRY_COMPARE(test::firstGroupCaption(easy), QString("Files (3)"));
     QCOMPARE(offers, 1);
 
     window->Left()->files().selectFolder(fixture->pathText("other"));

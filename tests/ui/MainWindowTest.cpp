@@ -32,10 +32,6 @@ ImageListItem listItem(const char* name, int64_t size, int day) {
     return item;
 }
 
-QString groupCaption(ImageListView* list) {
-    return list->Items()->groupCount() ? list->Items()->groupCaption(0) : QString();
-}
-
 // Shows a page of a pane, found by its objectName.
 void showPage(TfrmMain& window, const char* pane, const char* page) {
     auto* tabs = window.findChild<QTabWidget*>(pane);
@@ -196,7 +192,7 @@ void MainWindowTest::filesDroppedOnTheListMoveIntoItsFolder() {
     window.show();
     ImageListView* easy = window.findChild<ImageListView*>("Easy");
     window.SelectFolder(fixture->pathText("target"));
-    QTRY_COMPARE(groupCaption(easy), QString("Files (2)"));
+    QTRY_COMPARE(test::firstGroupCaption(easy), QString("Files (2)"));
 
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile(fixture->pathText("desktop/p0.jpg")),
@@ -211,7 +207,7 @@ void MainWindowTest::filesDroppedOnTheListMoveIntoItsFolder() {
     // A file of the same name in the target is never replaced.
     QCOMPARE(test::readFile(fixture->root / "target" / "p1.jpg"), std::string("already here"));
     QVERIFY(fs::exists(fixture->root / "desktop" / "p1.jpg"));
-    QTRY_COMPARE(groupCaption(easy), QString("Files (3)")); // reloaded after the drop
+    QTRY_COMPARE(test::firstGroupCaption(easy), QString("Files (3)")); // reloaded after the drop
 }
 
 // The file left behind is named to the user; the drop is not silent.

@@ -1,9 +1,12 @@
 #include "support/PageFixture.h"
 
+#include "ui/ImageListModel.h"
+#include "ui/ImageListView.h"
 #include "ui/OrvellaApplication.h"
 
 #include <QColor>
 #include <QImage>
+#include <QTest>
 
 namespace orvella::test {
 
@@ -37,6 +40,24 @@ PageFixture::~PageFixture() {
 TfrmMain& PageFixture::makeWindow() {
     window = std::make_unique<TfrmMain>(*dataModule, folders, store, startup, prompts);
     return *window;
+}
+
+ImageListView* PageFixture::showWindowOn(const std::string& folder, int pictures) {
+    writePictures(root / folder, pictures, 120);
+    TfrmMain& shown = makeWindow();
+    startup.AppStarted = true;
+    shown.show();
+    shown.activateWindow();
+    if (!QTest::qWaitForWindowActive(&shown))
+        return nullptr;
+    auto* easy = shown.findChild<ImageListView*>("Easy");
+    shown.SelectFolder(pathText(folder));
+    QString listed = QString("Files (%1)").arg(pictures);
+    return QTest::qWaitFor([&] { return firstGroupCaption(easy) == listed; }) ? easy : nullptr;
+}
+
+QString firstGroupCaption(const ImageListView* list) {
+    return list->Items()->groupCount() ? list->Items()->groupCaption(0) : QString();
 }
 
 void writePictures(const fs::path& folder, int count, int width) {

@@ -35,6 +35,10 @@ struct PageFixture {
     // The main window over this program folder (settings written before
     // are what it loads).
     TfrmMain& makeWindow();
+    // The main window, started, shown and active, on a folder of pictures
+    // written for it (writePictures): its main list ("Easy") once that lists
+    // them all, or null when it did not in time.
+    ImageListView* showWindowOn(const std::string& folder, int pictures);
 
     CommandTable& commands() { return dataModule->Commands(); }
     QString pathText(const std::string& name) const {
@@ -55,6 +59,9 @@ struct PageFixture {
     std::unique_ptr<WindowContext> context;
     std::unique_ptr<TfrmMain> window;
 };
+
+// The caption of a list's first group ("Files (3)"), empty while it has none.
+QString firstGroupCaption(const ImageListView* list);
 
 // Pictures p0.jpg ... in a folder, width x (2/3 width) pixels.
 void writePictures(const std::filesystem::path& folder, int count, int width);
