@@ -4,6 +4,7 @@
 #include "shell/Log.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <QString>
 
@@ -22,6 +23,12 @@ const char* const kRequiredTables[] = {
     "IMAGE_CATEGORY", "MODEL_RELEASE", "IMAGE_RELEASE", "EXIFTAG",
     "EXIF",           "IPTCTAG",       "IPTC",          "RULE_KEY",
 };
+
+// File changes whose catalogue change is not yet committed; a catalogue
+// made before the table existed gains it when opened.
+const char* const kPendingWriteTable =
+    "CREATE TABLE IF NOT EXISTS PENDING_WRITE (FULLNAME TEXT COLLATE BINARY PRIMARY KEY NOT NULL, "
+    "MD5 TEXT COLLATE NOCASE, TARGET TEXT COLLATE BINARY)";
 
 std::string octal(mode_t bits) {
     char text[8];
@@ -62,8 +69,18 @@ TCatalogueConnection::TCatalogueConnection(std::filesystem::path file) : file_(s
     if (!std::filesystem::is_regular_file(file_, missing))
         throw ECatalogueOpenError("the catalogue " + file_.string() + " does not exist");
     narrowCatalogueMode(file_);
+    // A catalogue this user may not write is read as it is: without the lock
+    // and the journal files that reading it for writing would need.
+    readOnly_ = ::access(file_.c_str(), W_OK) != 0;
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
-    if (sqlite3_open_v2(file_.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+    std::string name = file_.string();
+    if (readOnly_) {
+        flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX | SQLITE_OPEN_URI;
+        name =
+            "file:" + QString::fromStdString(name).toUtf8().toPercentEncoding("/").toStdString() +
+            "?mode=ro&immutable=1";
+    }
+    if (sqlite3_open_v2(name.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
         std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);
         throw ECatalogueOpenError("cannot open " + file_.string() + ": " + message);
@@ -71,9 +88,13 @@ TCatalogueConnection::TCatalogueConnection(std::filesystem::path file) : file_(s
     sqlite3_create_function_v2(db_, "FOLD_CASE", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                foldCase, nullptr, nullptr, nullptr);
     try {
-        takeExclusiveLock();
+        if (!readOnly_)
+            takeExclusiveLock();
         checkTables();
-        compareImageLocationsExactly();
+        if (!readOnly_) {
+            compareImageLocationsExactly();
+            execute(kPendingWriteTable);
+        }
     } catch (...) {
         sqlite3_close(db_);
         throw;
@@ -104,7 +125,13 @@ void TCatalogueConnection::execute(const char* sql) {
 void TCatalogueConnection::takeExclusiveLock() {
     execute("PRAGMA locking_mode = EXCLUSIVE");
     execute("PRAGMA synchronous = NORMAL");
-    execute("BEGIN EXCLUSIVE");
+    int result = sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    if (result == SQLITE_BUSY || result == SQLITE_LOCKED)
+        throw ECatalogueInUseError("the catalogue " + std::filesystem::absolute(file_).string() +
+                                   " is in use by another Orvella (the window or orvella-tool); "
+                                   "close it and try again");
+    if (result != SQLITE_OK)
+        throw ECatalogueOpenError("cannot open " + file_.string() + ": " + sqlite3_errmsg(db_));
     execute("COMMIT");
 }
 

@@ -8,6 +8,9 @@ struct sqlite3;
 
 namespace orvella {
 
+// The catalogue is held by another Orvella process (the window or the tool).
+class ECatalogueInUseError;
+
 // A statement the catalogue engine refused.
 class EDatabaseError : public std::runtime_error {
 public:
@@ -19,6 +22,11 @@ public:
 class ECatalogueOpenError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+class ECatalogueInUseError : public ECatalogueOpenError {
+public:
+    using ECatalogueOpenError::ECatalogueOpenError;
 };
 
 // The one catalogue connection of the process. It holds the file exclusively
@@ -35,6 +43,8 @@ public:
     TCatalogueConnection& operator=(const TCatalogueConnection&) = delete;
 
     sqlite3* handle() const { return db_; }
+    // Opened for reading only: the file may not be written by this user.
+    bool readOnly() const { return readOnly_; }
     const std::filesystem::path& file() const { return file_; }
     // What the log names as the connection string.
     std::string ConnectionString() const;
@@ -48,6 +58,7 @@ private:
 
     std::filesystem::path file_;
     sqlite3* db_ = nullptr;
+    bool readOnly_ = false;
 };
 
 } // namespace orvella

@@ -107,6 +107,8 @@ public:
     // and size; the triggers carry the image's other rows along.
     void SetImageKeyAt(const std::string& folder, const std::string& name,
                        const std::string& newKey, int64_t size);
+    // The key of the row at folder/name; empty without one.
+    std::string ImageKeyAt(const std::string& folder, const std::string& name);
     void ChangeImageKey(const std::string& newKey, const std::string& oldKey);
     void DeleteImage(const std::string& key);
     void CleanupOrphans();
@@ -139,6 +141,8 @@ public:
     bool AddKeywordTextToImage(const std::string& key, const std::string& text);
     std::string AddKeywordTextAndList(const std::string& text, const std::string& key);
     void RemoveKeywordFromImage(const std::string& key, const std::string& keywordId);
+    // Every keyword of the image dropped from it.
+    void ClearImageKeywords(const std::string& key);
     void DeleteKeyword(const std::string& keyword);
     TKeywords GetImageKeywords(const std::string& key);
     std::string GetImageKeywordLine(const std::string& key);
@@ -184,6 +188,7 @@ public:
 private:
     // The shared query opened on a select; gives its row count.
     size_t openShared(const std::string& sql);
+    void dropSecondRowsAt(const std::string& folder, const std::string& name);
     bool imageExists(const std::string& key);
     void tellUnknownImage(const std::string& key);
     Prompts& prompts() const;

@@ -66,11 +66,35 @@ std::vector<TFolderImage> TStockDBObject::GetFolderImages(const std::string& fol
     return rows;
 }
 
+// One place holds one row. A catalogue that gained a second row for an edited
+// file keeps the older row, with the other's keywords joined to it.
+void TStockDBObject::dropSecondRowsAt(const std::string& folder, const std::string& name) {
+    openShared("select MD5 from IMAGES where FileName = " + QuotedStr(name) +
+               " and FilePath = " + QuotedStr(folder) + " order by rowid");
+    std::vector<std::string> keys;
+    for (query_.First(); !query_.Eof(); query_.Next())
+        keys.push_back(query_.FieldByName("MD5").AsString());
+    for (size_t i = 1; i < keys.size(); ++i) {
+        MergeImageKeywords(keys.front(), keys[i]);
+        DeleteImage(keys[i]);
+        logAlways("Catalogue: a second row of " + folder + "/" + name + " (" + keys[i] +
+                  ") was joined to the first (" + keys.front() + ")");
+    }
+}
+
 void TStockDBObject::SetImageKeyAt(const std::string& folder, const std::string& name,
                                    const std::string& newKey, int64_t size) {
+    dropSecondRowsAt(folder, name);
     ExecuteStatement(
         "update IMAGES set MD5 = " + QuotedStr(newKey) + ", FileSize = " + std::to_string(size) +
         " where FileName = " + QuotedStr(name) + " and FilePath = " + QuotedStr(folder));
+}
+
+std::string TStockDBObject::ImageKeyAt(const std::string& folder, const std::string& name) {
+    if (openShared("select MD5 from IMAGES where FileName = " + QuotedStr(name) +
+                   " and FilePath = " + QuotedStr(folder)) == 0)
+        return "";
+    return query_.FieldByName("MD5").AsString();
 }
 
 // The catalogue's triggers carry the image's states, keywords, categories,

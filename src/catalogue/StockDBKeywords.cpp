@@ -118,6 +118,10 @@ void TStockDBObject::RemoveKeywordFromImage(const std::string& key, const std::s
                      " and KEYWORD_ID = " + QuotedStr(keywordId));
 }
 
+void TStockDBObject::ClearImageKeywords(const std::string& key) {
+    ExecuteStatement("delete from IMAGE_KEYWORD where MD5 = " + QuotedStr(key));
+}
+
 void TStockDBObject::DeleteKeyword(const std::string& keyword) {
     if (openShared(keywordLookup(keyword)) == 0)
         return;

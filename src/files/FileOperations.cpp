@@ -1,5 +1,6 @@
 #include "files/FileOperations.h"
 
+#include "catalogue/PendingWrites.h"
 #include "catalogue/Query.h"
 #include "catalogue/SqlText.h"
 #include "catalogue/Transaction.h"
@@ -13,7 +14,9 @@
 #include "shell/Prompts.h"
 #include "shell/SettingsStore.h"
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 
@@ -61,7 +64,8 @@ DropResult FileOperations::DropOnFolder(const std::vector<TImageData>& items,
     if (items.empty())
         return result;
     {
-        CatalogueBatch batch(catalogue_.Connection());
+        // Each moved file and its row change as one step, so no batch
+        // transaction spans the files.
         if (options.moveFiles)
             readRecordedPaths(items);
         ProgressScope progress(progress_, lastPosition(items.size()));
@@ -82,7 +86,13 @@ bool FileOperations::moveOrCopy(const TImageData& item, const fs::path& folder,
                                 const FileOptions& options, DropResult& result) {
     fs::path source = item.FullName;
     fs::path target = folder / source.filename();
+    bool follows = options.moveFiles && !item.MD5.empty();
     try {
+        // The move's intent is recorded first, so that a process killed
+        // between the rename and the row's change is settled by the next one.
+        std::optional<TFileWriteStep> step;
+        if (follows)
+            step.emplace(catalogue_.Connection(), source, item.MD5, target);
         Placement placement = options.moveFiles ? MoveFileTo(source, target, options.overwrite)
                                                 : CopyFileTo(source, target, options.overwrite);
         if (placement == Placement::SameFile)
@@ -93,18 +103,53 @@ bool FileOperations::moveOrCopy(const TImageData& item, const fs::path& folder,
                 logGuarded("File " + item.FullName + " skipped. Already exists");
             return false;
         }
+        if (follows)
+            followOrUndo(
+                *step, [&] { followMove(item.MD5, source, target); }, source, target);
         ++result.placed;
-        if (options.moveFiles && !item.MD5.empty())
-            ignoringErrors("FileOperations::followMove",
-                           [&] { followMove(item.MD5, source, target); });
         return true;
     } catch (const std::exception& error) {
         if (!fileExists(source))
             return false; // gone since it was listed
+        result.reasons.push_back(source.string() + ": " + error.what());
         logAlways("Can't move file " + source.string() + " to " + target.string());
         logIgnoredError("FileOperations::DropOnFolder", error);
         result.failed.push_back(item.FullName);
         return false;
+    }
+}
+
+// The catalogue takes the move, or the file goes back where it was, so the
+// two never disagree; what the catalogue said reaches the caller.
+void FileOperations::followOrUndo(TFileWriteStep& step, const std::function<void()>& follow,
+                                  const fs::path& source, const fs::path& target) {
+    try {
+        follow();
+        step.commit();
+    } catch (const std::exception& error) {
+        if (MoveFileTo(target, source, false) != Placement::Placed)
+            throw std::runtime_error(std::string(error.what()) + "; the file is now " +
+                                     target.string() + " while the catalogue names " +
+                                     source.string());
+        throw;
+    }
+}
+
+void SettleInterruptedMoves(TStockDBObject& catalogue) {
+    for (const PendingWrite& pending : PendingWrites(catalogue.Connection())) {
+        if (pending.target.empty())
+            continue;
+        fs::path source = pending.file, target = pending.target;
+        std::string key =
+            catalogue.ImageKeyAt(folderText(source.parent_path()), source.filename().string());
+        TFileWriteStep settle(catalogue.Connection(), source, key);
+        if (!key.empty() && !fileExists(source) && fileExists(target)) {
+            catalogue.SetImageLocation(key, folderText(target.parent_path()),
+                                       target.filename().string());
+            logAlways("An interrupted move of " + source.string() + " to " + target.string() +
+                      " was completed in the catalogue");
+        }
+        settle.commit();
     }
 }
 
@@ -196,9 +241,20 @@ bool FileOperations::RenameImage(TImageData& item, const std::string& newName) {
     fs::path source = item.FullName;
     fs::path target = source.parent_path() / newName;
     Placement placement = Placement::Placed;
+    std::optional<TFileWriteStep> step;
     try {
+        if (!item.MD5.empty())
+            step.emplace(catalogue_.Connection(), source, item.MD5, target);
         placement = MoveFileTo(source, target, false);
-    } catch (const std::runtime_error& error) { // the file system's refusal, named to the user
+        if (placement == Placement::Placed && step)
+            followOrUndo(
+                *step,
+                [&] {
+                    if (catalogue_.GetImagePath(item.MD5) == source.string())
+                        catalogue_.SetImageFileName(item.MD5, newName);
+                },
+                source, target);
+    } catch (const std::runtime_error& error) { // the refusal, named to the user
         logIgnoredError("FileOperations::RenameImage", error);
         prompts_.showMessage(refused + error.what());
         return false;
@@ -210,8 +266,6 @@ bool FileOperations::RenameImage(TImageData& item, const std::string& newName) {
     }
     if (placement != Placement::Placed)
         return false; // the new name is another name of the same file
-    if (!item.MD5.empty() && catalogue_.GetImagePath(item.MD5) == source.string())
-        catalogue_.SetImageFileName(item.MD5, newName);
     item.FileName = newName;
     item.FullName = target.string();
     return true;

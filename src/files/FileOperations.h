@@ -1,9 +1,11 @@
 #pragma once
 
 #include "catalogue/FileRecords.h"
+#include "catalogue/PendingWrites.h"
 #include "catalogue/StockDB.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -30,7 +32,13 @@ struct DropResult {
     int placed = 0;
     std::vector<std::string> leftForExisting; // a file of the same name is in the target folder
     std::vector<std::string> failed;          // the move or copy itself failed
+    std::vector<std::string> reasons;         // for each failed one: "file: what went wrong"
 };
+
+// Completes in the catalogue the moves a killed process left half done: a
+// file found at its target takes its row along; one still at its source
+// keeps it.
+void SettleInterruptedMoves(TStockDBObject& catalogue);
 
 // The file commands on the selected items of a file view, in selection
 // order: moving and copying them into a folder, pasting, cloning, renaming,
@@ -85,6 +93,8 @@ private:
     void readRecordedPaths(const std::vector<TImageData>& items);
     void followMove(const std::string& key, const std::filesystem::path& source,
                     const std::filesystem::path& target);
+    void followOrUndo(TFileWriteStep& step, const std::function<void()>& follow,
+                      const std::filesystem::path& source, const std::filesystem::path& target);
     void forgetDeletedFile(const std::string& key, const std::filesystem::path& file, int64_t size);
     std::filesystem::path otherFileWithKey(const std::string& key,
                                            const std::filesystem::path& deleted, int64_t size);

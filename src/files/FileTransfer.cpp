@@ -1,5 +1,7 @@
 #include "files/FileTransfer.h"
 
+#include "shell/AtomicFile.h"
+
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -43,8 +45,8 @@ private:
 // it took the target name.
 class PartialCopy {
 public:
-    explicit PartialCopy(const fs::path& target)
-        : path_((target.parent_path() / ("~" + target.filename().string() + ".XXXXXX")).string()) {
+    explicit PartialCopy(const fs::path& target) : path_(TemporaryTemplateBeside(target)) {
+        RemoveStaleTemporaries(target.parent_path());
         fd_ = ::mkstemp(path_.data());
         if (fd_ < 0)
             throwErrno(errno, "cannot create a file in " + target.parent_path().string());

@@ -5,6 +5,7 @@
 #include "files/FileKinds.h"
 #include "files/FileRegistration.h"
 #include "files/PreviewCache.h"
+#include "shell/AtomicFile.h"
 #include "shell/ErrorRecords.h"
 #include "shell/IgnoredError.h"
 #include "shell/Log.h"
@@ -182,6 +183,7 @@ void TDirectoryProcessor::Execute() {
     ++FolderLoadersRunning;
     auto started = std::chrono::steady_clock::now();
     listing_.beginListing();
+    RemoveStaleTemporaries(settings_.folder);
     std::vector<THashData> files = listCatalogueFiles();
     {
         TStockDBObject catalogue(connection_); // the loader's own queries

@@ -199,6 +199,7 @@ private:
 
 void TFullScan::scanFolder(const fs::path& folder, bool subfolders) {
     ++folders_;
+    RemoveStaleTemporaries(folder);
     observer_.folderEntered(folder, CountFolder(folder));
     observer_.processEvents();
     std::vector<fs::path> entries;
@@ -249,6 +250,12 @@ bool TFullScan::recordFile(const PreparedFile& file, int position) {
     return ignoringErrors("TFullScan::recordFile", [&] {
         observer_.fileStarted(file.data.FileName);
         observer_.processEvents();
+        // A file edited since its row was made: the row takes the new key
+        // instead of a second row being added for the same file.
+        const THashData& data = file.data;
+        std::string atPlace = catalogue_.ImageKeyAt(data.FilePath, data.FileName);
+        if (!atPlace.empty() && atPlace != data.MD5 && catalogue_.GetImagePath(data.MD5).empty())
+            catalogue_.SetImageKeyAt(data.FilePath, data.FileName, data.MD5, data.FileSize);
         catalogue_.AddImage(file.data);
         if (file.keywords)
             catalogue_.AddKeywordTextToImage(file.data.MD5, *file.keywords);

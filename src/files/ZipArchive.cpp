@@ -1,6 +1,7 @@
 #include "files/ZipArchive.h"
 
 #include "files/FileTransfer.h"
+#include "shell/AtomicFile.h"
 #include <cstring>
 
 #include <zip.h>
@@ -38,9 +39,7 @@ constexpr zip_uint32_t kDeflateLevel = 6;
 // is removed unless it took the target's name.
 class TemporaryArchive {
 public:
-    explicit TemporaryArchive(const fs::path& archive)
-        : path_(
-              (archive.parent_path() / ("~" + archive.filename().string() + ".XXXXXX")).string()) {
+    explicit TemporaryArchive(const fs::path& archive) : path_(TemporaryTemplateBeside(archive)) {
         int fd = ::mkstemp(path_.data());
         if (fd < 0)
             throw std::runtime_error("cannot create a file in " + archive.parent_path().string() +

@@ -1,13 +1,16 @@
 #include "metadata/ImageInfoEditor.h"
 
 #include "catalogue/KeywordText.h"
+#include "catalogue/PendingWrites.h"
 #include "catalogue/Query.h"
 #include "catalogue/SqlText.h"
 #include "files/FileKinds.h"
+#include "files/FileOperations.h"
 #include "metadata/CommaText.h"
 #include "metadata/ExifGrid.h"
 #include "metadata/IPTCData.h"
 #include "metadata/ImgData.h"
+#include "metadata/JpegImage.h"
 #include "shell/IgnoredError.h"
 #include "shell/Log.h"
 #include "shell/Options.h"
@@ -57,6 +60,39 @@ bool openIptc(TimgData& data, const fs::path& file) {
     data.ProcessFile(file);
     data.CreateEmptyIPTC();
     return false;
+}
+
+// Reads the file once, lets edit change its IPTC block (edit is told whether
+// the file had one), and writes the file back from the bytes it read.
+template <class Edit> void rewriteIptc(const fs::path& file, Edit&& edit) {
+    TimgData data;
+    if (!hasJpegExtension(file)) {
+        bool had = openIptc(data, file);
+        edit(*data.IptcObj(), had);
+        data.IptcObj()->WriteIPTCFile(file);
+        return;
+    }
+    TJpegImage image = TJpegImage::Load(file);
+    bool had = data.ReadJpegSections(image.Bytes()) && data.IptcObj() != nullptr;
+    if (had)
+        data.IptcObj()->ParseIPTC();
+    else
+        data.CreateEmptyIPTC();
+    edit(*data.IptcObj(), had);
+    data.IptcObj()->StoreInOwner();
+    data.WriteJpegFile(image, file, true);
+}
+
+// The file's keywords as single items, in their order.
+std::vector<std::string> fileKeywords(TIPTCdata& iptc) {
+    std::vector<std::string> keywords;
+    int index = iptc.FindTag(kKeywords);
+    if (index < 0)
+        return keywords;
+    for (const std::string& item : parseCommaText(iptc.GetEntry(index).value))
+        if (std::string keyword = TrimKeyword(item); !keyword.empty())
+            keywords.push_back(std::move(keyword));
+    return keywords;
 }
 
 // Runs one file's write; any failure becomes the error that names the file.
@@ -243,30 +279,73 @@ void ImageInfoEditor::addFileKeywords(const std::string& commaText, const std::s
 }
 
 void ImageInfoEditor::SaveKeywordsToFile(const fs::path& file, const std::string& key, bool merge) {
+    UpdateImageKeywords(file, key, merge, [] {});
+}
+
+void ImageInfoEditor::UpdateImageKeywords(const fs::path& file, const std::string& key, bool merge,
+                                          const std::function<void()>& change) {
     logGuarded("Save keywords for");
-    if (!IsMetadataFile(file) || key.empty() || !fileExists(file))
+    if (!IsMetadataFile(file) || key.empty() || !fileExists(file)) {
+        change();
         return;
+    }
     writingFile(file, [&] {
         prepareForWriting(file);
-        TimgData data;
-        bool hadIptc = openIptc(data, file);
-        TIPTCdata& iptc = *data.IptcObj();
-        int index = iptc.FindTag(kKeywords);
-        if (index < 0) {
-            logGuarded(hadIptc ? "Add or append keywords tag. Writing data..."
-                               : "Create Keywords tag and write data...");
-            iptc.SetTag(kKeywords, keywordValue(key));
-        } else {
-            logGuarded("Keywords tag exists");
-            TTagEntry entry = iptc.GetEntry(index);
+        TFileWriteStep step(catalogue_.Connection(), file, key);
+        rewriteIptc(file, [&](TIPTCdata& iptc, bool hadIptc) {
+            // The file's own keywords join first, so that what the command
+            // adds ends the list in the catalogue and in the file alike.
             if (merge)
-                addFileKeywords(entry.value, key);
-            entry.value = keywordValue(key);
-            iptc.PutEntry(index, entry);
-        }
-        iptc.WriteIPTCFile(file);
+                for (const std::string& keyword : fileKeywords(iptc))
+                    catalogue_.AddKeywordToImage(key, catalogue_.GetOrCreateKeyword(keyword));
+            change();
+            int index = iptc.FindTag(kKeywords);
+            if (index < 0) {
+                logGuarded(hadIptc ? "Add or append keywords tag. Writing data..."
+                                   : "Create Keywords tag and write data...");
+                iptc.SetTag(kKeywords, keywordValue(key));
+            } else {
+                logGuarded("Keywords tag exists");
+                TTagEntry entry = iptc.GetEntry(index);
+                entry.value = keywordValue(key);
+                iptc.PutEntry(index, entry);
+            }
+        });
+        step.commit();
         logGuarded("done");
     });
+}
+
+void ImageInfoEditor::SettleInterruptedChanges(TStockDBObject& catalogue) {
+    SettleInterruptedMoves(catalogue);
+    for (const PendingWrite& pending : PendingWrites(catalogue.Connection())) {
+        if (!pending.target.empty())
+            continue;
+        fs::path file = pending.file;
+        if (!fileExists(file) || !IsMetadataFile(file)) {
+            ForgetPendingWrite(catalogue.Connection(), pending.file);
+            continue;
+        }
+        std::vector<std::string> keywords;
+        {
+            TimgData data;
+            if (data.ProcessFile(file) && data.IptcObj() != nullptr) {
+                data.IptcObj()->ParseIPTC();
+                keywords = fileKeywords(*data.IptcObj());
+            }
+        }
+        std::string key =
+            catalogue.ImageKeyAt(file.parent_path().string(), file.filename().string());
+        if (key.empty())
+            key = pending.key;
+        TFileWriteStep settle(catalogue.Connection(), file, key);
+        catalogue.ClearImageKeywords(key);
+        for (const std::string& keyword : keywords)
+            catalogue.AddKeywordToImage(key, catalogue.GetOrCreateKeyword(keyword));
+        settle.commit();
+        logAlways("An interrupted rewrite of " + file.string() +
+                  " was settled: the catalogue now holds the file's keywords");
+    }
 }
 
 void ImageInfoEditor::ImportFileKeywords(const fs::path& file, const std::string& key) {
@@ -353,16 +432,18 @@ void ImageInfoEditor::Synchronize(const std::vector<TImageData>& selection, Prog
         }
     }
 
+    // Each file takes its additions with its own rewrite, so the catalogue
+    // changes only for the files written.
     ProgressScope scope(progress, static_cast<int>(selection.size()) - 1);
-    for (const auto& [image, id] : additions)
-        catalogue_.AddKeywordToImage(images[image]->MD5, id);
-    FileWriteSeries series;
-    for (size_t i = 0; i < selection.size(); ++i) {
-        SaveKeywordsToFile(selection[i].FullName, selection[i].MD5, true);
-        logGuarded("Keywords for " + selection[i].MD5 + " saved");
+    for (size_t i = 0; i < images.size(); ++i) {
+        UpdateImageKeywords(images[i]->FullName, images[i]->MD5, true, [&] {
+            for (const auto& [image, id] : additions)
+                if (image == i)
+                    catalogue_.AddKeywordToImage(images[image]->MD5, id);
+        });
+        logGuarded("Keywords for " + images[i]->MD5 + " saved");
         scope.step(static_cast<int>(i));
     }
-    series.finish();
     logGuarded("Keywords sychronized");
 }
 

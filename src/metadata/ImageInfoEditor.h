@@ -5,6 +5,7 @@
 #include "shell/AtomicFile.h"
 
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -80,6 +81,20 @@ public:
     // keyword one dataset. With merge, the file's own keywords join the
     // catalogue first, so nothing the file held is lost.
     void SaveKeywordsToFile(const std::filesystem::path& file, const std::string& key, bool merge);
+    // One image's keyword change and its file's rewrite as one step: the file
+    // is read once, change() makes the catalogue changes (after the file's
+    // own keywords joined, with merge), the file is written from the bytes
+    // read, and the catalogue changes are committed only after the file took
+    // its new content. A file that cannot be written leaves the catalogue as
+    // it was. A file the command does not write (no JPEG or TIFF, missing)
+    // only has change() made.
+    void UpdateImageKeywords(const std::filesystem::path& file, const std::string& key, bool merge,
+                             const std::function<void()>& change);
+    // Settles what a killed process left half done: a move is completed or
+    // undone in the catalogue as the files lie (SettleInterruptedMoves), and
+    // after a keyword rewrite the image's catalogue keywords become those its
+    // file holds.
+    static void SettleInterruptedChanges(TStockDBObject& catalogue);
     // The file's keywords added to the image's catalogue keywords; the file
     // is not written.
     void ImportFileKeywords(const std::filesystem::path& file, const std::string& key);

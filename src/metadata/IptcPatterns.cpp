@@ -1,6 +1,7 @@
 #include "metadata/IptcPatterns.h"
 
 #include "catalogue/KeywordText.h"
+#include "catalogue/PendingWrites.h"
 #include "catalogue/StockDB.h"
 #include "files/FileKinds.h"
 #include "metadata/IPTCData.h"
@@ -17,6 +18,7 @@
 #include <cerrno>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <system_error>
 
@@ -282,6 +284,10 @@ void TIptcPattern::ApplyToFile(const fs::path& file, const std::string& key,
     std::string_view body = std::string_view(content).substr(head);
     TJpegImage::FromBytes(content.substr(0, head)); // the decoder's verdict before any change
 
+    // The catalogue's keyword changes are committed only once the file holds them.
+    std::optional<TFileWriteStep> step;
+    if (catalogue != nullptr && !key.empty())
+        step.emplace(catalogue->Connection(), file, key);
     for (const TPatternRow& row : rows_) {
         std::string name = withoutBlanks(row.name);
         std::string value = ValueOf(row.name);
@@ -295,6 +301,8 @@ void TIptcPattern::ApplyToFile(const fs::path& file, const std::string& key,
                            [&](TIPTCdata& iptc) { saveCatalogueKeywords(iptc, key, *catalogue); });
     }
     replaceFileAtomically(file, {jpeg, body});
+    if (step)
+        step->commit();
 }
 
 void TIptcPattern::ApplyToSelection(const std::vector<TPatternTarget>& targets,

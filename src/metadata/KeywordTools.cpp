@@ -118,22 +118,13 @@ TStockDBObject& KeywordTools::Catalogue() const {
 }
 
 template <class Work>
-void KeywordTools::forEachImage(const std::vector<TImageData>& selection, std::optional<bool> merge,
-                                Work&& work) {
+void KeywordTools::forEachImage(const std::vector<TImageData>& selection, bool merge, Work&& work) {
     ProgressScope progress(progress_, static_cast<int>(selection.size()) - 1);
-    FileWriteSeries series;
     for (size_t i = 0; i < selection.size(); ++i) {
         const TImageData& image = selection[i];
-        // The file's own keywords join first, so that what the command adds
-        // ends the list in the catalogue and in the file alike.
-        if (merge.value_or(false))
-            editor_.ImportFileKeywords(image.FullName, image.MD5);
-        work(image);
-        if (merge)
-            editor_.SaveKeywordsToFile(image.FullName, image.MD5, *merge);
+        editor_.UpdateImageKeywords(image.FullName, image.MD5, merge, [&] { work(image); });
         progress.step(static_cast<int>(i));
     }
-    series.finish();
 }
 
 // The ids of the keywords, each created when new, in order and once each.
@@ -216,13 +207,14 @@ bool KeywordTools::MoveKeyword(const std::vector<TImageData>& selection, const s
     if (up ? found == list.begin() : found + 1 == list.end())
         return false;
     std::string id = Catalogue().FindKeywordId(keyword);
-    if (!id.empty()) {
+    editor_.UpdateImageKeywords(image.FullName, image.MD5, false, [&] {
+        if (id.empty())
+            return;
         if (up)
             Catalogue().MoveKeywordUp(image.MD5, id);
         else
             Catalogue().MoveKeywordDown(image.MD5, id);
-    }
-    editor_.SaveKeywordsToFile(image.FullName, image.MD5, false);
+    });
     return !id.empty();
 }
 
@@ -230,16 +222,13 @@ void KeywordTools::SortKeywords(const std::vector<TImageData>& selection) {
     if (selection.empty())
         return;
     ProgressScope progress(progress_, static_cast<int>(selection.size()) - 1);
-    FileWriteSeries series;
     for (size_t i = 0; i < selection.size(); ++i) {
         const TImageData& image = selection[i];
-        if (IsMetadataFile(image.FullName)) {
-            Catalogue().SortImageKeywords(image.MD5);
-            editor_.SaveKeywordsToFile(image.FullName, image.MD5, false);
-        }
+        if (IsMetadataFile(image.FullName))
+            editor_.UpdateImageKeywords(image.FullName, image.MD5, false,
+                                        [&] { Catalogue().SortImageKeywords(image.MD5); });
         progress.step(static_cast<int>(i));
     }
-    series.finish();
 }
 
 std::vector<std::string>
@@ -249,9 +238,10 @@ KeywordTools::AddWordsFromDescription(const std::vector<TImageData>& selection,
         return {};
     const TImageData& image = selection.front();
     std::vector<std::string> words = DescriptionKeywords(description);
-    for (const std::string& word : words)
-        Catalogue().AddKeywordToImage(image.MD5, Catalogue().GetOrCreateKeyword(word));
-    editor_.SaveKeywordsToFile(image.FullName, image.MD5, false);
+    editor_.UpdateImageKeywords(image.FullName, image.MD5, false, [&] {
+        for (const std::string& word : words)
+            Catalogue().AddKeywordToImage(image.MD5, Catalogue().GetOrCreateKeyword(word));
+    });
     return words;
 }
 
@@ -261,9 +251,10 @@ void KeywordTools::LoadKeywordsFromFile(const std::vector<TImageData>& selection
         return;
     std::vector<std::string> keywords = ReadKeywordFile(file);
     const TImageData& image = selection.front();
-    for (const std::string& keyword : keywords)
-        Catalogue().AddKeywordToImage(image.MD5, Catalogue().GetOrCreateKeyword(keyword));
-    editor_.SaveKeywordsToFile(image.FullName, image.MD5, true);
+    editor_.UpdateImageKeywords(image.FullName, image.MD5, true, [&] {
+        for (const std::string& keyword : keywords)
+            Catalogue().AddKeywordToImage(image.MD5, Catalogue().GetOrCreateKeyword(keyword));
+    });
 }
 
 std::optional<std::string>

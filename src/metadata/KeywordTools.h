@@ -106,12 +106,11 @@ public:
     Progress& progress() const { return progress_; }
 
 private:
-    // Runs work for each image with the progress window open, saving each
-    // image's keywords into its file afterwards (with that merge flag) when
-    // merge is given; with merge on, the file's keywords are taken in first.
+    // Runs work for each image with the progress window open, as one step
+    // with the rewrite of its file (ImageInfoEditor::UpdateImageKeywords);
+    // with merge on, the file's keywords are taken in first.
     template <class Work>
-    void forEachImage(const std::vector<TImageData>& selection, std::optional<bool> merge,
-                      Work&& work);
+    void forEachImage(const std::vector<TImageData>& selection, bool merge, Work&& work);
     std::vector<std::string> keywordIdsOf(const std::vector<std::string>& keywords);
     // The keywords added at the end of every selected image, then the files
     // written with merge on; false when there is nothing to add.

@@ -5,8 +5,12 @@
 #include "shell/IgnoredError.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
+#include <mutex>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <system_error>
@@ -26,8 +30,7 @@ namespace {
 class TemporaryFile {
 public:
     explicit TemporaryFile(const fs::path& target) {
-        std::string pattern =
-            (target.parent_path() / ("~" + target.filename().string() + ".XXXXXX"));
+        std::string pattern = TemporaryTemplateBeside(target);
         fd_ = ::mkstemp(pattern.data());
         if (fd_ < 0)
             throwErrno("cannot create a temporary file beside " + target.string());
@@ -152,6 +155,77 @@ void flushFolder(const fs::path& folder) {
 
 } // namespace
 
+namespace {
+
+constexpr std::string_view kTemporaryMark = ".orv";
+constexpr size_t kRandomLength = 6;
+constexpr size_t kLongestName = 255; // NAME_MAX of the usual Linux file systems
+
+// The moment this process started, by the clock of file times.
+const struct timespec processStart = [] {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}();
+
+bool before(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+} // namespace
+
+std::string TemporaryTemplateBeside(const fs::path& target) {
+    std::string name = target.filename().string();
+    size_t room = kLongestName - 1 - kTemporaryMark.size() - kRandomLength;
+    if (name.size() > room) {
+        size_t cut = room;
+        // never inside a UTF-8 sequence
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name.resize(cut);
+    }
+    return (target.parent_path() / ("~" + name + std::string(kTemporaryMark) + "XXXXXX")).string();
+}
+
+bool IsOrvellaTemporaryName(std::string_view name) {
+    size_t fixed = 1 + kTemporaryMark.size() + kRandomLength;
+    if (name.size() < fixed + 1 || name.front() != '~')
+        return false;
+    std::string_view tail = name.substr(name.size() - kRandomLength);
+    std::string_view mark =
+        name.substr(name.size() - kRandomLength - kTemporaryMark.size(), kTemporaryMark.size());
+    return mark == kTemporaryMark && std::all_of(tail.begin(), tail.end(), [](char c) {
+               return std::isalnum(static_cast<unsigned char>(c)) != 0;
+           });
+}
+
+int RemoveStaleTemporaries(const fs::path& folder) {
+    static std::mutex guard;
+    static std::set<std::string> swept;
+    {
+        std::lock_guard<std::mutex> lock(guard);
+        if (!swept.insert(fs::absolute(folder).lexically_normal().string()).second)
+            return 0;
+    }
+    struct timespec hourAgo {};
+    ::clock_gettime(CLOCK_REALTIME, &hourAgo);
+    hourAgo.tv_sec -= 3600;
+    int removed = 0;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::string name = it->path().filename().string();
+        struct stat facts {};
+        if (!IsOrvellaTemporaryName(name) || ::lstat(it->path().c_str(), &facts) != 0 ||
+            !S_ISREG(facts.st_mode))
+            continue;
+        if (!before(facts.st_mtim, processStart) && !before(facts.st_mtim, hourAgo))
+            continue;
+        if (::unlink(it->path().c_str()) == 0)
+            ++removed;
+    }
+    return removed;
+}
+
 void replaceFileAtomically(const fs::path& target, std::string_view content, mode_t newFileMode,
                            Durability durability) {
     replaceFileAtomically(target, {content}, newFileMode, durability);
@@ -164,6 +238,7 @@ void replaceFileAtomically(const fs::path& linkOrTarget,
         durability == Durability::Flushed ? AtomicWriteBatch::current() : nullptr;
     fs::path target = realTarget(linkOrTarget);
     ExistingFile existing = inspect(target);
+    RemoveStaleTemporaries(target.parent_path().empty() ? fs::path(".") : target.parent_path());
     TemporaryFile temporary(target);
     for (std::string_view piece : pieces)
         temporary.write(piece);
@@ -279,6 +354,11 @@ void AtomicWriteBatch::dropAll() {
 }
 
 std::string readWholeFile(const std::filesystem::path& file) {
+    // A folder opens as a stream whose size is nonsense: refused by name.
+    struct stat facts {};
+    if (::stat(file.c_str(), &facts) == 0 && !S_ISREG(facts.st_mode))
+        throw std::system_error(S_ISDIR(facts.st_mode) ? EISDIR : EINVAL, std::generic_category(),
+                                "cannot read " + file.string());
     std::ifstream in(file, std::ios::binary | std::ios::ate);
     if (!in)
         throw std::system_error(errno, std::generic_category(), "cannot open " + file.string());

@@ -12,6 +12,20 @@
 
 namespace orvella {
 
+// The mkstemp template of a temporary file beside target, in its folder:
+// "~" + the target's name + ".orv" + six characters mkstemp picks. A name too
+// long for the file system is shortened, so that a file whose own name is at
+// the limit can still be rewritten.
+std::string TemporaryTemplateBeside(const std::filesystem::path& target);
+// Whether a file name is one TemporaryTemplateBeside makes.
+bool IsOrvellaTemporaryName(std::string_view name);
+// Removes what a killed Orvella left in a folder: its temporary files, known
+// by their exact name pattern, last changed before this process started or
+// over an hour ago (so a write in progress elsewhere is never cut short).
+// Done once per folder and process; errors are ignored. Gives the number
+// removed.
+int RemoveStaleTemporaries(const std::filesystem::path& folder);
+
 // Whether the new content must reach the disk before the rename. Caches that
 // are rebuilt when unreadable may skip the flush; users' files never do.
 enum class Durability { Flushed, Cache };

@@ -1,5 +1,7 @@
 #include "shell/Folders.h"
 
+#include "shell/AtomicFile.h"
+
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -73,7 +75,7 @@ void copyCatalogue(const fs::path& from, const fs::path& to) {
     int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return;
-    std::string pattern = (to.parent_path() / "~Orvella.dat.XXXXXX").string();
+    std::string pattern = TemporaryTemplateBeside(to);
     int out = ::mkostemp(pattern.data(), O_CLOEXEC); // mode 0600
     bool ok = out >= 0;
     char buffer[1 << 16];

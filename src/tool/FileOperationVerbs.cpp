@@ -33,8 +33,10 @@ int drop(const std::vector<std::string>& args, bool move) {
     std::vector<TImageData> items = itemsOf(program.catalogue, {args.begin() + 1, args.end()});
     DropResult result =
         FileOperations(program.catalogue, prompts, progress).DropOnFolder(items, folder, options);
-    for (const std::string& file : result.failed)
-        std::fprintf(stderr, "cannot %s %s\n", move ? "move" : "copy", file.c_str());
+    for (size_t i = 0; i < result.failed.size(); ++i)
+        std::fprintf(stderr, "cannot %s %s\n", move ? "move" : "copy",
+                     i < result.reasons.size() ? result.reasons[i].c_str()
+                                               : result.failed[i].c_str());
     if (!move)
         for (const std::string& file : result.leftForExisting)
             std::fprintf(stderr, "%s skipped: a file of that name is in the folder\n",

@@ -22,6 +22,7 @@ int printMd5(const std::vector<std::string>& args) {
 
 int printKind(const std::vector<std::string>& args) {
     const std::string& file = onlyArgument(args);
+    requireFile(file);
     bool catalogue = IsCatalogueFile(file, PictureDecoderList());
     std::printf("%s %s\n", FileKindName(file).c_str(), catalogue ? "catalogue" : "not-catalogue");
     return 0;

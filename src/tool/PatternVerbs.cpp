@@ -2,6 +2,7 @@
 // the files given, with the catalogue beside the tool.
 #include "catalogue/Connection.h"
 #include "catalogue/StockDB.h"
+#include "metadata/ImageInfoEditor.h"
 #include "metadata/IptcPatterns.h"
 #include "shell/Folders.h"
 #include "shell/Options.h"
@@ -42,15 +43,18 @@ int applyPattern(const std::vector<std::string>& args) {
     TIptcPattern pattern;
     pattern.LoadFromFile(args[0]);
 
-    fs::path folder = programFolderOfRunningExecutable();
+    fs::path folder = programFolderFromEnvironment();
     TCatalogueConnection connection(folder / TCatalogueConnection::kFileName);
     SettingsStore store(folder, registryFileFromEnvironment());
     TOptionsCache options(store);
     options.LoadOptions();
     TStockDBObject db(connection);
     db.SetOptions(&options);
+    ImageInfoEditor::SettleInterruptedChanges(db);
 
     std::vector<TPatternTarget> targets;
+    for (size_t i = 1; i < args.size(); ++i)
+        requireFile(args[i]);
     for (size_t i = 1; i < args.size(); ++i)
         targets.push_back({args[i], catalogueKey(db, args[i])});
     SilentProgress progress;

@@ -2,6 +2,7 @@
 
 #include "catalogue/Connection.h"
 #include "catalogue/StockDB.h"
+#include "metadata/ImageInfoEditor.h"
 #include "shell/Folders.h"
 #include "shell/Options.h"
 #include "shell/Progress.h"
@@ -17,13 +18,14 @@ namespace orvella::tool {
 // tool, as the window would have them.
 struct ProgramCatalogue {
     ProgramCatalogue()
-        : folders(programFolderOfRunningExecutable(), userFolderFromEnvironment()),
+        : folders(foldersFromEnvironment()),
           store(folders.ProgramFolder(), registryFileFromEnvironment()), settings(store.read()),
           connection(folders.ProgramFolder() / TCatalogueConnection::kFileName),
           catalogue(connection) {
         folders.chooseDataFolder(settings.isIniStore(),
                                  settings.boolean(kOptionsSection, "LocalFolder", false));
         std::filesystem::create_directories(folders.PreviewCacheFolder());
+        ImageInfoEditor::SettleInterruptedChanges(catalogue);
     }
 
     TFolders folders;

@@ -30,7 +30,7 @@ protected:
 // The catalogue beside the tool with the states' rules on it.
 struct StateSession {
     explicit StateSession(bool answer)
-        : connection(programFolderOfRunningExecutable() / TCatalogueConnection::kFileName),
+        : connection(programFolderFromEnvironment() / TCatalogueConnection::kFileName),
           catalogue(connection), prompts(answer, true),
           states(catalogue, prompts, progress, catalogue.GetStocks(true)) {
         catalogue.SetPrompts(&prompts);

@@ -39,6 +39,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The argument names a regular file; else the error says what it is instead.
+void requireFile(const std::string& file);
+
 // Runs the verb and turns what it throws into a message on standard error
 // and exit status 1. The picture module runs its verbs through its own copy,
 // so no exception crosses from the module into the executable.

@@ -49,9 +49,11 @@ int uploadReady(const std::vector<std::string>& args) {
     uploader->SetOptions(&options);
     uploader->SetExchangeLog(&exchangeLog);
     uploader->LoadParameters();
-    AddCheckedEntries(*uploader, ReadyUploadEntries(db), db);
+    std::vector<std::string> missing = AddCheckedEntries(*uploader, ReadyUploadEntries(db), db);
+    for (const std::string& file : missing)
+        std::fprintf(stderr, "%s: the file is missing; it was not uploaded\n", file.c_str());
     uploader->Execute();
-    return uploader->NotUploadedCount() == 0 ? 0 : 2;
+    return uploader->NotUploadedCount() == 0 && missing.empty() ? 0 : 2;
 }
 
 ToolVerbRegistration uploadReadyVerb{{"upload-ready", "[PROGRAM_FOLDER]", uploadReady}};

@@ -2,8 +2,12 @@
 // picture module alike; each keeps its own table.
 #include "tool/ToolVerbs.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <system_error>
 
 namespace orvella::tool {
 
@@ -20,6 +24,16 @@ ToolVerbRegistration::ToolVerbRegistration(ToolVerb verb) {
 
 const std::vector<ToolVerb>& registeredVerbs() {
     return verbTable();
+}
+
+void requireFile(const std::string& file) {
+    struct stat facts {};
+    if (::stat(file.c_str(), &facts) != 0)
+        throw std::system_error(errno, std::generic_category(), file);
+    if (S_ISDIR(facts.st_mode))
+        throw std::runtime_error(file + ": is a folder, not a file");
+    if (!S_ISREG(facts.st_mode))
+        throw std::runtime_error(file + ": not a regular file");
 }
 
 int runToolVerb(const ToolVerb& verb, const std::vector<std::string>& arguments) {

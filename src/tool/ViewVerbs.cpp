@@ -77,7 +77,7 @@ CatalogueViewSettings viewSettings(const std::vector<std::string>& args,
 }
 
 int showView(const std::vector<std::string>& args) {
-    std::filesystem::path folder = programFolderOfRunningExecutable();
+    std::filesystem::path folder = programFolderFromEnvironment();
     TCatalogueConnection connection(folder / TCatalogueConnection::kFileName);
     CatalogueViewSettings settings = viewSettings(args, connection);
     SettingsStore store(folder, registryFileFromEnvironment());

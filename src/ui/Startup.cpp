@@ -35,7 +35,10 @@ std::string catalogueFailureMessage() {
 // Shown as a message box and, for whoever started the program from a
 // terminal or a script, on standard error too.
 void reportCatalogueFailure(const ECatalogueOpenError& error) {
-    std::string message = catalogueFailureMessage();
+    // A catalogue held by another process is no broken installation: say so.
+    std::string message = dynamic_cast<const ECatalogueInUseError*>(&error) != nullptr
+                              ? std::string(error.what()) + ". Application will be closed."
+                              : catalogueFailureMessage();
     std::fprintf(stderr, "%s\n(%s)\n", message.c_str(), error.what());
     if (!TerminationSignals::requested())
         QtPrompts().showMessage(message);

@@ -2,6 +2,7 @@
 
 #include "files/CatalogueViews.h"
 #include "files/FileCommands.h"
+#include "metadata/ImageInfoEditor.h"
 #include "shell/IgnoredError.h"
 #include "shell/Log.h"
 #include "shell/Prompts.h"
@@ -130,6 +131,8 @@ void TfrmMain::prepareAccessObject() {
     stockDB_->SetProgress(progress_.get());
     stockDB_->SetOptions(&options_);
     dataModule_.SetAccessObject(stockDB_.get());
+    ignoringErrors("settling interrupted file rewrites",
+                   [this] { ImageInfoEditor::SettleInterruptedChanges(*stockDB_); });
     logGuarded("Database object created");
 }
 

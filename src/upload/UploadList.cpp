@@ -47,8 +47,10 @@ std::string StockNameOfGroup(const std::string& groupCaption) {
     return groupCaption.substr(0, open);
 }
 
-void AddCheckedEntries(TFTPUploader& uploader, const std::vector<UploadListEntry>& entries,
-                       TStockDBObject& db) {
+std::vector<std::string> AddCheckedEntries(TFTPUploader& uploader,
+                                           const std::vector<UploadListEntry>& entries,
+                                           TStockDBObject& db) {
+    std::vector<std::string> missing;
     for (const UploadListEntry& entry : entries) {
         if (!entry.Checked)
             continue;
@@ -60,6 +62,7 @@ void AddCheckedEntries(TFTPUploader& uploader, const std::vector<UploadListEntry
         const std::string& path = entry.Image->FullName;
         if (!IsUploadableFile(path)) {
             logAlways("File not found " + path + ". Skiped");
+            missing.push_back(path);
             continue;
         }
         logAlways("Filename is " + path);
@@ -73,6 +76,7 @@ void AddCheckedEntries(TFTPUploader& uploader, const std::vector<UploadListEntry
         uploader.AddRecord({path, stockId, entry.Image->MD5, enabled});
     }
     uploader.LogUploadList();
+    return missing;
 }
 
 std::vector<UploadListEntry> ReadyUploadEntries(TStockDBObject& db) {

@@ -28,9 +28,11 @@ bool IsUploadableFile(const std::string& path);
 std::string StockNameOfGroup(const std::string& groupCaption);
 
 // Adds a record to the uploader for every checked entry whose file exists,
-// in list order, then logs the list.
-void AddCheckedEntries(TFTPUploader& uploader, const std::vector<UploadListEntry>& entries,
-                       TStockDBObject& db);
+// in list order, then logs the list. Gives the files of checked entries that
+// were missing, so the caller can tell they were not sent.
+std::vector<std::string> AddCheckedEntries(TFTPUploader& uploader,
+                                           const std::vector<UploadListEntry>& entries,
+                                           TStockDBObject& db);
 
 // The Uploads view as it would be shown: every image in state "Ready to
 // upload" at an enabled stock whose file exists, checked, grouped by stock in

@@ -1,6 +1,6 @@
 // The info and keyword verbs of orvella-tool, run as a process on real files
 // with the catalogue beside a copy of the tool, and read back by exiftool.
-#include "KeywordingFixture.h"
+#include "ToolInstallation.h"
 
 #include <gtest/gtest.h>
 
@@ -14,44 +14,6 @@ namespace fs = std::filesystem;
 using Words = std::vector<std::string>;
 
 constexpr uint8_t kObjectName = 5, kKeywords = 25, kCopyright = 116;
-
-// A copy of the tool beside a fresh catalogue, and a folder of pictures.
-class ToolInstallation : public ::testing::Test {
-protected:
-    ToolInstallation() {
-        fs::create_directories(folder / "program");
-        fs::copy_file(toolPath(), folder / "program" / "orvella-tool");
-        // the verbs that make pictures (load) live in a module beside the tool
-        fs::copy_file(fs::path(ORVELLA_BIN_DIR) / "orvella-tool-pictures.so",
-                      folder / "program" / "orvella-tool-pictures.so");
-        fs::copy_file(fs::path(ORVELLA_BIN_DIR) / "Orvella.dat",
-                      folder / "program" / "Orvella.dat");
-    }
-    ~ToolInstallation() override {
-        std::error_code error;
-        for (const auto& entry : fs::directory_iterator(folder.path(), error))
-            fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, error);
-    }
-
-    CommandResult tool(const std::string& verb, const Words& arguments) {
-        std::string line = shellQuoted((folder / "program" / "orvella-tool").string()) + " " + verb;
-        for (const std::string& argument : arguments)
-            line += " " + shellQuoted(argument);
-        return runCommand("XDG_CONFIG_HOME=" + shellQuoted((folder / "config").string()) + " " +
-                          line);
-    }
-    std::string picture(const std::string& name,
-                        const std::vector<std::pair<uint8_t, std::string>>& datasets = {}) {
-        std::string content = jpegWithIptc(datasets, 16 + 8 * pictures++);
-        writeFile(folder / name, content);
-        originals[(folder / name).string()] = content;
-        return (folder / name).string();
-    }
-
-    TempFolder folder;
-    unsigned pictures = 0;
-    std::map<std::string, std::string> originals; // the content each picture was made with
-};
 
 using InfoVerbs = ToolInstallation;
 using KeywordVerbs = ToolInstallation;

@@ -1,6 +1,7 @@
 // The folder loader without a window: lists a folder against the catalogue
 // of the program folder, as the file view would.
 #include "files/FolderLoader.h"
+#include "metadata/ImageInfoEditor.h"
 #include "shell/Folders.h"
 #include "shell/Options.h"
 #include "shell/SettingsStore.h"
@@ -46,6 +47,10 @@ int loadFolder(const std::vector<std::string>& args) {
     fs::create_directories(folders.PreviewCacheFolder());
 
     TCatalogueConnection catalogue(folders.ProgramFolder() / TCatalogueConnection::kFileName);
+    {
+        TStockDBObject db(catalogue);
+        ImageInfoEditor::SettleInterruptedChanges(db);
+    }
     PrintedListing listing;
     FolderLoaderSettings loader{folder, folders.PreviewCacheFolder(),
                                 settings.boolean(kOptionsSection, "JPEGPreview", false), 0};

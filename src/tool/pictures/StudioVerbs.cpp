@@ -53,6 +53,7 @@ int runStudio(const std::vector<std::string>& args) {
         else
             throw UsageError("unknown option " + args[i]);
     }
+    requireFile(args[0]);
     document.Load(args[0], fit);
     if (document.Picture().isNull()) {
         std::fprintf(stderr, "no picture: the viewer does not show this kind of file\n");

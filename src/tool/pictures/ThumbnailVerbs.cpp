@@ -12,6 +12,7 @@ namespace {
 int writeThumbnail(const std::vector<std::string>& args) {
     if (args.size() != 2)
         throw UsageError("a file and an output file expected");
+    requireFile(args[0]);
     ThumbnailAttempt thumbnail = TryMakeThumbnail(args[0], kPreviewSize);
     if (!thumbnail.picture) {
         if (thumbnail.error.empty())

@@ -100,7 +100,9 @@ void UploadPanel::start() {
     uploader->SetOptions(&context_.options);
     uploader->SetExchangeLog(context_.exchangeLog);
     uploader->LoadParameters();
-    AddCheckedEntries(*uploader, context_.entries(), context_.catalogue);
+    for (const std::string& file :
+         AddCheckedEntries(*uploader, context_.entries(), context_.catalogue))
+        PostLine(file + ": the file is missing; it was not uploaded");
 
     // Closing the window while the run lets events through must not tear
     // the page down under it: the close waits for the run to end.
