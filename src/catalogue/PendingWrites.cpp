@@ -38,7 +38,8 @@ TFileWriteStep::TFileWriteStep(TCatalogueConnection& connection, const std::file
                              " is read-only: nothing was changed");
     sqlite3* db = connection_.handle();
     nested_ = !sqlite3_get_autocommit(db);
-    runWithTexts(db, "insert or replace into PENDING_WRITE (FULLNAME, MD5, TARGET) values (?, ?, ?)",
+    runWithTexts(db,
+                 "insert or replace into PENDING_WRITE (FULLNAME, MD5, TARGET) values (?, ?, ?)",
                  {file_, key, target.string()});
     run(db, nested_ ? "SAVEPOINT file_write_step" : "BEGIN IMMEDIATE");
     open_ = true;

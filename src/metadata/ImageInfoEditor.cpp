@@ -283,7 +283,7 @@ void ImageInfoEditor::SaveKeywordsToFile(const fs::path& file, const std::string
 }
 
 void ImageInfoEditor::UpdateImageKeywords(const fs::path& file, const std::string& key, bool merge,
-                                          const std::function<void()>& change) {
+                                          const std::function<void()>& change, bool fileFirst) {
     logGuarded("Save keywords for");
     if (!IsMetadataFile(file) || key.empty() || !fileExists(file)) {
         change();
@@ -293,12 +293,15 @@ void ImageInfoEditor::UpdateImageKeywords(const fs::path& file, const std::strin
         prepareForWriting(file);
         TFileWriteStep step(catalogue_.Connection(), file, key);
         rewriteIptc(file, [&](TIPTCdata& iptc, bool hadIptc) {
-            // The file's own keywords join first, so that what the command
-            // adds ends the list in the catalogue and in the file alike.
-            if (merge)
+            auto joinFileKeywords = [&] {
                 for (const std::string& keyword : fileKeywords(iptc))
                     catalogue_.AddKeywordToImage(key, catalogue_.GetOrCreateKeyword(keyword));
+            };
+            if (merge && fileFirst)
+                joinFileKeywords();
             change();
+            if (merge && !fileFirst)
+                joinFileKeywords();
             int index = iptc.FindTag(kKeywords);
             if (index < 0) {
                 logGuarded(hadIptc ? "Add or append keywords tag. Writing data..."

@@ -88,8 +88,10 @@ public:
     // its new content. A file that cannot be written leaves the catalogue as
     // it was. A file the command does not write (no JPEG or TIFF, missing)
     // only has change() made.
+    // With fileFirst the file's keywords join before change(), so that what
+    // a command adds ends the list; else after it.
     void UpdateImageKeywords(const std::filesystem::path& file, const std::string& key, bool merge,
-                             const std::function<void()>& change);
+                             const std::function<void()>& change, bool fileFirst = false);
     // Settles what a killed process left half done: a move is completed or
     // undone in the catalogue as the files lie (SettleInterruptedMoves), and
     // after a keyword rewrite the image's catalogue keywords become those its

@@ -122,7 +122,10 @@ void KeywordTools::forEachImage(const std::vector<TImageData>& selection, bool m
     ProgressScope progress(progress_, static_cast<int>(selection.size()) - 1);
     for (size_t i = 0; i < selection.size(); ++i) {
         const TImageData& image = selection[i];
-        editor_.UpdateImageKeywords(image.FullName, image.MD5, merge, [&] { work(image); });
+        // The file's own keywords join first, so that what the command adds
+        // ends the list in the catalogue and in the file alike.
+        editor_.UpdateImageKeywords(
+            image.FullName, image.MD5, merge, [&] { work(image); }, true);
         progress.step(static_cast<int>(i));
     }
 }
