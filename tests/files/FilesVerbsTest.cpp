@@ -47,9 +47,20 @@ TEST_F(FilesVerbsTest, KindPrintsKindAndCatalogueMaterial) {
          {Case{"photo.jpe", "none catalogue\n"}, Case{"scan.ps", "PostScript not-catalogue\n"},
           Case{"IMG.JPG", "JPEG catalogue\n"}, Case{"icon.gif", "GIF not-catalogue\n"},
           Case{"README", "none not-catalogue\n"}, Case{"x.nef", "RAW catalogue\n"}}) {
-        ToolRun result = run("kind " + quoted(c.name)); // the file need not exist
+        WriteBytes(folder / c.name, "bytes"); // the kind is told by the name
+        ToolRun result = run("kind " + quoted(c.name));
         EXPECT_EQ(result.status, 0) << c.name;
         EXPECT_EQ(result.out, c.line);
+    }
+}
+
+TEST_F(FilesVerbsTest, KindOfAMissingFileOrAFolderSaysWhatIsWrong) {
+    std::filesystem::create_directories(folder / "album.jpg");
+    for (const char* name : {"missing.jpg", "album.jpg"}) {
+        ToolRun result = run("kind " + quoted(name));
+        EXPECT_EQ(result.status, 1) << name;
+        EXPECT_EQ(result.out, "") << name;
+        EXPECT_NE(result.err.find(name), std::string::npos) << result.err;
     }
 }
 
